@@ -116,7 +116,7 @@ bool GifBlockScanner::collectSubBlocks(std::vector<std::uint8_t>& out) {
     const std::uint8_t n = data_[pos_++];
     if (n == 0) break;
     const std::size_t take = std::min<std::size_t>(n, size_ - pos_);
-    std::memcpy(dst, data_ + pos_, take);
+    if (take) std::memcpy(dst, data_ + pos_, take);
     dst += take;
     pos_ += take;
   }

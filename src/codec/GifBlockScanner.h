@@ -14,8 +14,12 @@ namespace framora::gif {
 
 // Hostile headers may claim 65535 x 65535 pixels per frame and thousands of frames.
 // These caps keep every reader's memory bounded; a legitimate animation stays far below them.
-inline constexpr std::size_t kMaxFramePixels = std::size_t{1} << 26;   // 64 Mi pixels for one raster
-inline constexpr std::size_t kMaxTotalPixels = std::size_t{1} << 29;   // all decoded frames of one read
+// (Fuzz targets lower them to keep each run quick.)
+struct Limits {
+  std::size_t maxFramePixels = std::size_t{1} << 26;  // 64 Mi pixels for one raster or canvas
+  std::size_t maxTotalPixels = std::size_t{1} << 29;  // all frames decoded by one read
+};
+inline Limits limits;
 
 inline constexpr std::uint8_t kExtensionIntroducer = 0x21;
 inline constexpr std::uint8_t kImageSeparator = 0x2C;

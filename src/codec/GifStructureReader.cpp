@@ -186,7 +186,7 @@ void GifStructureReader::readImage(GifBlockScanner& scan, RawImage& img, RawFram
     return;
   }
   const std::size_t pixels = static_cast<std::size_t>(d.width) * d.height;
-  if (pixels > kMaxFramePixels || pixelsAllocated_ + pixels > kMaxTotalPixels) fail(Msg::TooLarge);
+  if (pixels > limits.maxFramePixels || pixelsAllocated_ + pixels > limits.maxTotalPixels) fail(Msg::TooLarge);
   pixelsAllocated_ += pixels;
 
   std::uint8_t fill = 0;

@@ -50,7 +50,7 @@ const framora::Bitmap& PreviewGIFFrame::Bitmap() const {
 
 void PreviewGIFFrame::decode() const {
   const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-  if (pixels > gif::kMaxFramePixels) throw CodecError("Frame too large to decode");
+  if (pixels > gif::limits.maxFramePixels) throw CodecError("Frame too large to decode");
   framora::Bitmap bmp(width_, height_, 8);
   bmp.palette() = palette_;
   const std::uint8_t fill = transparentIndex_ ? static_cast<std::uint8_t>(*transparentIndex_) : 0;
@@ -87,7 +87,7 @@ void PreviewGIFFrame::decode() const {
 
 void PreviewGIFImage::noteDecoded(const PreviewGIFFrame* frame) {
   decodedPixels_ += frame->bitmap_.data().size();
-  if (decodedPixels_ <= gif::kMaxTotalPixels) return;
+  if (decodedPixels_ <= gif::limits.maxTotalPixels) return;
   // Over budget: keep only this frame decoded, the others decode again when needed.
   for (auto& f : frames_) {
     if (f.get() == frame || !f->decoded_) continue;
