@@ -1,0 +1,130 @@
+#include "video/VideoPlayerWidget.h"
+
+#include <QAudioOutput>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMediaPlayer>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QVideoSink>
+#include <QVideoWidget>
+
+namespace framora {
+
+namespace {
+QString clockText(qint64 ms) {
+  const qint64 s = std::max<qint64>(0, ms) / 1000;
+  return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+}  // namespace
+
+VideoPlayerWidget::VideoPlayerWidget(QWidget* parent)
+    : QWidget(parent),
+      player_(new QMediaPlayer(this)),
+      audio_(new QAudioOutput(this)),
+      area_(new QWidget(this)),
+      video_(new QVideoWidget(area_)),
+      playPause_(new QToolButton(this)),
+      seek_(new QSlider(Qt::Horizontal, this)),
+      time_(new QLabel(this)) {
+  area_->setObjectName(QStringLiteral("VideoArea"));
+  area_->setAutoFillBackground(true);
+  QPalette black = area_->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  area_->setPalette(black);
+  area_->installEventFilter(this);
+  video_->setObjectName(QStringLiteral("VideoWidget"));
+  video_->setAspectRatioMode(Qt::KeepAspectRatio);
+  playPause_->setObjectName(QStringLiteral("PlayPauseButton"));
+  playPause_->setAutoRaise(true);
+  seek_->setObjectName(QStringLiteral("SeekSlider"));
+  seek_->setRange(0, 0);
+  time_->setObjectName(QStringLiteral("TimeLabel"));
+
+  player_->setAudioOutput(audio_);
+  player_->setVideoOutput(video_);
+
+  auto* controls = new QHBoxLayout;
+  controls->setContentsMargins(4, 2, 4, 2);
+  controls->addWidget(playPause_);
+  controls->addWidget(seek_, 1);
+  controls->addWidget(time_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(area_, 1);
+  layout->addLayout(controls);
+
+  connect(playPause_, &QToolButton::clicked, this, [this] {
+    if (player_->playbackState() == QMediaPlayer::PlayingState)
+      player_->pause();
+    else
+      player_->play();
+  });
+  connect(seek_, &QSlider::sliderMoved, player_, &QMediaPlayer::setPosition);
+  connect(seek_, &QSlider::actionTriggered, this, [this](int action) {
+    // Clicks on the groove page through the video; dragging is handled by sliderMoved.
+    if (action != QAbstractSlider::SliderMove) player_->setPosition(seek_->sliderPosition());
+  });
+  connect(player_, &QMediaPlayer::durationChanged, this, [this](qint64 d) {
+    seek_->setRange(0, static_cast<int>(std::min<qint64>(d, std::numeric_limits<int>::max())));
+    seek_->setPageStep(std::max(1, static_cast<int>(d / 10)));
+    updateControls();
+  });
+  connect(player_, &QMediaPlayer::positionChanged, this, [this](qint64 pos) {
+    if (!seek_->isSliderDown()) seek_->setValue(static_cast<int>(std::min<qint64>(pos, seek_->maximum())));
+    updateControls();
+  });
+  connect(player_, &QMediaPlayer::playbackStateChanged, this, &VideoPlayerWidget::updateControls);
+  connect(player_, &QMediaPlayer::errorOccurred, this,
+          [this](QMediaPlayer::Error, const QString& text) { time_->setToolTip(text); });
+  connect(video_->videoSink(), &QVideoSink::videoSizeChanged, this, &VideoPlayerWidget::placePicture);
+  updateControls();
+}
+
+void VideoPlayerWidget::setSource(const QUrl& url) {
+  time_->setToolTip({});
+  player_->setSource(url);
+}
+
+void VideoPlayerWidget::play() { player_->play(); }
+
+void VideoPlayerWidget::pause() { player_->pause(); }
+
+void VideoPlayerWidget::setStretchToFit(bool on) {
+  stretch_ = on;
+  placePicture();
+}
+
+QRect VideoPlayerWidget::pictureGeometry() const { return video_->geometry(); }
+
+bool VideoPlayerWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == area_ && event->type() == QEvent::Resize) placePicture();
+  return QWidget::eventFilter(watched, event);
+}
+
+void VideoPlayerWidget::placePicture() {
+  const QRect room = area_->rect();
+  const QSize native = video_->videoSink() ? video_->videoSink()->videoSize() : QSize();
+  if (stretch_ || !native.isValid() || native.isEmpty()) {
+    video_->setGeometry(room);
+    return;
+  }
+  QSize shown = native;
+  if (shown.width() > room.width() || shown.height() > room.height()) shown.scale(room.size(), Qt::KeepAspectRatio);
+  video_->setGeometry(QRect(QPoint(room.x() + (room.width() - shown.width()) / 2,
+                                   room.y() + (room.height() - shown.height()) / 2),
+                            shown));
+}
+
+void VideoPlayerWidget::updateControls() {
+  const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+  playPause_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+  playPause_->setToolTip(playing ? tr("Pause") : tr("Play"));
+  time_->setText(clockText(player_->position()) + QStringLiteral(" / ") + clockText(player_->duration()));
+}
+
+} // namespace framora

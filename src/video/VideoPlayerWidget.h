@@ -1,0 +1,51 @@
+#pragma once
+// The video window's player: the picture with its own play/pause button, seek bar and time.
+// Stretch-to-fit off shows the video at its own size (smaller when the area is smaller);
+// on, it fills the area, keeping the proportions.
+#include <QUrl>
+#include <QWidget>
+
+class QAudioOutput;
+class QLabel;
+class QMediaPlayer;
+class QSlider;
+class QToolButton;
+class QVideoWidget;
+
+namespace framora {
+
+class VideoPlayerWidget : public QWidget {
+  Q_OBJECT
+public:
+  explicit VideoPlayerWidget(QWidget* parent = nullptr);
+
+  void setSource(const QUrl& url);
+  void play();
+  void pause();
+  QMediaPlayer* player() const { return player_; }
+  QVideoWidget* videoWidget() const { return video_; }
+
+  bool stretchToFit() const { return stretch_; }
+  void setStretchToFit(bool on);
+
+  // Where the picture is shown inside the video area (for the layout and its tests).
+  QRect pictureGeometry() const;
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void placePicture();
+  void updateControls();
+
+  QMediaPlayer* player_;
+  QAudioOutput* audio_;
+  QWidget* area_;
+  QVideoWidget* video_;
+  QToolButton* playPause_;
+  QSlider* seek_;
+  QLabel* time_;
+  bool stretch_ = false;
+};
+
+} // namespace framora
