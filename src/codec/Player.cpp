@@ -17,9 +17,7 @@ int GIFAnimator::FrameInterval(const PreviewGIFImage& image, int frame) {
 
 void GIFAnimator::imageChanged() {
   cacheIndex_ = -1;
-  outputIndex_ = -1;
   cache_ = Canvas();
-  output_ = Canvas();
   frameIndex_ = image_->FrameIndex();
   interval_ = FrameInterval(*image_, frameIndex_);
   repaint();
@@ -71,10 +69,9 @@ void GIFAnimator::drawFrame(Canvas& c, int index) const {
   }
 }
 
-void GIFAnimator::fillRect(Canvas& c, int index, Rgb colour) const {
+void GIFAnimator::fillRect(Canvas& c, int index, std::uint32_t v) const {
   const auto& frame = image_->Frames(index);
   const Point o = frame.Origin();
-  const std::uint32_t v = toArgb(colour);
   const int x0 = std::max(0, o.x), x1 = std::min(c.width, o.x + frame.Width());
   const int y0 = std::max(0, o.y), y1 = std::min(c.height, o.y + frame.Height());
   for (int y = y0; y < y1; ++y)
@@ -89,7 +86,6 @@ const Canvas& GIFAnimator::Compose(int n) {
       static_cast<std::size_t>(sw) * static_cast<std::size_t>(sh) > gif::limits.maxFramePixels)
     return kEmpty;
   if (cacheIndex_ == n) return cache_;
-  outputIndex_ = -1;
   const bool reuse = cacheIndex_ >= 0 && cacheIndex_ == n - 1 &&
                      image_->Frames(n - 1).DisposalMethod() != PreviewGIFFrame::dmRestorePrevious;
   const int previous = cacheIndex_;
@@ -111,9 +107,11 @@ const Canvas& GIFAnimator::Compose(int n) {
     }
     cache_.width = sw;
     cache_.height = sh;
-    cache_.pixels.assign(static_cast<std::size_t>(sw) * static_cast<std::size_t>(sh), toArgb(fill));
+    // The fill of a transparent picture is kept transparent in the alpha channel rather than by
+    // its colour alone: a later frame's palette may hold that colour as an opaque one.
     cache_.transparentColor = key && Transparent ? key : std::nullopt;
-    cacheFill_ = fill;
+    cacheFill_ = cache_.transparentColor ? toArgb(fill) & 0x00FFFFFFu : toArgb(fill);
+    cache_.pixels.assign(static_cast<std::size_t>(sw) * static_cast<std::size_t>(sh), cacheFill_);
 
     // Start from the last full-screen frame that hides everything before it.
     int start = 0;
@@ -132,7 +130,7 @@ const Canvas& GIFAnimator::Compose(int n) {
         drawFrame(cache_, k);
         break;
       case PreviewGIFFrame::dmRestoreBackground:
-        if (k > start) fillRect(cache_, k, fill);
+        if (k > start) fillRect(cache_, k, cacheFill_);
         break;
       default:
         break;
@@ -144,18 +142,7 @@ const Canvas& GIFAnimator::Compose(int n) {
   return cache_;
 }
 
-const Canvas& GIFAnimator::Picture() {
-  const Canvas& c = Compose(frameIndex_);
-  if (outputIndex_ == frameIndex_ && cacheIndex_ == frameIndex_) return output_;
-  output_ = c;
-  if (output_.transparentColor) {
-    const std::uint32_t key = toArgb(*output_.transparentColor);
-    for (auto& p : output_.pixels)
-      if (p == key) p &= 0x00FFFFFFu;
-  }
-  outputIndex_ = frameIndex_;
-  return output_;
-}
+const Canvas& GIFAnimator::Picture() { return Compose(frameIndex_); }
 
 Rect GIFAnimator::Placement(int controlWidth, int controlHeight) const {
   const int pw = image_->ScreenWidth(), ph = image_->ScreenHeight();

@@ -17,8 +17,8 @@ inline std::uint32_t toArgb(Rgb c) { return 0xFF000000u | (std::uint32_t{c.r} <<
 // A composed picture of the logical screen.
 struct Canvas {
   int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;      // ARGB32, rows from the top
-  std::optional<Rgb> transparentColor;    // pixels of this colour let the background through
+  std::vector<std::uint32_t> pixels;      // ARGB32, rows from the top; alpha 0 where the background shows
+  std::optional<Rgb> transparentColor;    // the picture's transparent colour, when it has one
   std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
@@ -80,7 +80,7 @@ private:
   void imageChanged();
   void repaint() { if (OnRepaint) OnRepaint(); }
   void drawFrame(Canvas& c, int index) const;
-  void fillRect(Canvas& c, int index, Rgb colour) const;
+  void fillRect(Canvas& c, int index, std::uint32_t value) const;
   bool coversScreen(int index) const;
 
   std::unique_ptr<PreviewGIFImage> image_;
@@ -90,9 +90,7 @@ private:
   int interval_ = 0;
   Canvas cache_;
   int cacheIndex_ = -1;
-  Rgb cacheFill_{};
-  Canvas output_;
-  int outputIndex_ = -1;
+  std::uint32_t cacheFill_ = 0;
 };
 
 // The self-animation of a GIF picture in the still view.

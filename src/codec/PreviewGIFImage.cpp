@@ -212,7 +212,7 @@ void PreviewGIFImage::parse(const std::shared_ptr<const std::vector<std::uint8_t
           kind = scan.nextSubBlock(p, n);
           if (kind == gif::GifBlockScanner::SubBlock::Truncated) streamError();
           if (kind == gif::GifBlockScanner::SubBlock::Terminator) break;
-          if (loop && n >= 3 && p[0] == 1) {
+          if (loop && n >= 3 && p[0] == 1 && !looping_) {  // the first loop block counts
             looping_ = true;
             repeatCount_ = std::min(p[1] | (p[2] << 8), 30000);
           }

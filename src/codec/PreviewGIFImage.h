@@ -94,6 +94,7 @@ public:
   int Width() const;
   int Height() const;
   std::optional<Rgb> BackgroundColor() const { return backgroundColor_; }
+  // A loop block is present (the first one counts); RepeatCount is its count, at most 30000.
   bool Looping() const { return looping_; }
   int RepeatCount() const { return repeatCount_; }
   TGIFVersion Version() const { return version_; }
