@@ -1,0 +1,342 @@
+#include "production/GifBuilder.h"
+
+#include "platform/Convert.h"
+#include "platform/FileFilter.h"
+#include "platform/Paths.h"
+#include "platform/Prompter.h"
+#include "platform/TextFile.h"
+#include "production/ProductionTexts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace framora {
+
+namespace {
+
+using Col = FrameListModel::Column;
+
+std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString messageOf(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+// One frame read from disk and reduced to a palette, or the error that stopped it.
+struct LoadedFrame {
+  std::shared_ptr<const Picture> picture;
+  PreparedFrame prepared;
+  QString error;  // not empty: loading or reducing failed
+};
+
+LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings) {
+  LoadedFrame out;
+  try {
+    auto picture = std::make_shared<Picture>();
+    picture->LoadFromFile(localPath(path));
+    out.prepared = PrepareFrame(picture->Bitmap(), settings);
+    out.picture = std::move(picture);
+  } catch (const std::exception& e) {
+    out.error = messageOf(e);
+    if (out.error.isEmpty()) out.error = QStringLiteral("Cannot load %1").arg(path);
+  }
+  return out;
+}
+
+// Loads frames in file order on worker threads, at most `window` frames ahead of the one
+// the consumer takes next. take(i) must be called for i = 0, 1, 2, ... in order.
+class FramePipeline {
+public:
+  FramePipeline(std::vector<QString> paths, ReductionSettings settings, int threads, int window)
+      : paths_(std::move(paths)), settings_(settings), results_(paths_.size()),
+        window_(std::max(1, window)) {
+    const int n = static_cast<int>(paths_.size());
+    threads = std::clamp(threads, 0, std::max(0, n));
+    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { run(); });
+  }
+
+  ~FramePipeline() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (auto& w : workers_) w.join();
+  }
+
+  LoadedFrame take(int index, const std::function<void()>& idle) {
+    if (workers_.empty()) return loadFrame(paths_[static_cast<std::size_t>(index)], settings_);
+    std::unique_lock lock(mutex_);
+    auto& slot = results_[static_cast<std::size_t>(index)];
+    while (!slot) {
+      if (idle) {
+        lock.unlock();
+        idle();
+        lock.lock();
+        if (slot) break;
+        done_.wait_for(lock, std::chrono::milliseconds(15));
+      } else {
+        done_.wait(lock);
+      }
+    }
+    LoadedFrame frame = std::move(*slot);
+    slot.reset();
+    consumed_ = index + 1;
+    lock.unlock();
+    wake_.notify_all();
+    return frame;
+  }
+
+private:
+  void run() {
+    const int n = static_cast<int>(paths_.size());
+    for (;;) {
+      int index;
+      {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return stop_ || next_ >= n || next_ < consumed_ + window_; });
+        if (stop_ || next_ >= n) return;
+        index = next_++;
+      }
+      LoadedFrame frame = loadFrame(paths_[static_cast<std::size_t>(index)], settings_);
+      {
+        std::lock_guard lock(mutex_);
+        results_[static_cast<std::size_t>(index)] = std::move(frame);
+      }
+      done_.notify_all();
+    }
+  }
+
+  std::vector<QString> paths_;
+  ReductionSettings settings_;
+  std::vector<std::optional<LoadedFrame>> results_;
+  int window_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  int next_ = 0, consumed_ = 0;
+  bool stop_ = false;
+  std::vector<std::thread> workers_;
+};
+
+// A delay cell in milliseconds -> hundredths, with the boxes the build shows.
+int delayHundredths(const QString& cell, Prompter& prompter) {
+  const std::optional<int> ms = toInt(trimBlanks(cell));
+  if (!ms) {
+    prompter.message(MessageKind::Error, prodmsg::InvalidDelay);
+    return 500;
+  }
+  int h = *ms / 10;
+  if (h < 10) {
+    prompter.message(MessageKind::Information, prodmsg::MinimumDelay);
+    h = 10;
+  }
+  if (h > 5000) {
+    prompter.message(MessageKind::Information, prodmsg::MaximumDelay);
+    h = 5000;
+  }
+  return h;
+}
+
+} // namespace
+
+QString FrameFolderOf(const QString& folderText) {
+  QString folder = trimBlanks(folderText);
+  if (!folder.endsWith(pathSeparator())) folder += pathSeparator();
+  return folder;
+}
+
+QString GifSaveFilter() {
+  return qtFileFilter(QStringLiteral("All (*.gif;*.bmp)|*.gif;*.bmp|GIF Image (*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp"));
+}
+
+std::int64_t FileSizeBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+  const qint64 size = file.size();
+  return size < 0 ? 0 : size;
+}
+
+QString KilobyteText(std::int64_t bytes) { return QString::number(bytes / 1024) + QStringLiteral(" Kb"); }
+
+QString WithGifExtension(const QString& fileName) {
+  const qsizetype slash = fileName.lastIndexOf(u'/');
+  const qsizetype dot = fileName.lastIndexOf(u'.');
+  const QString stem = dot > slash ? fileName.left(dot) : fileName;
+  return stem + QStringLiteral(".gif");
+}
+
+GifBuilder::GifBuilder(const FrameListModel& model, Prompter& prompter) : model_(model), prompter_(prompter) {}
+GifBuilder::~GifBuilder() = default;
+
+int GifBuilder::DetectBackgroundIndex(const GIFImage& image) {
+  try {
+    const GIFFrame& first = image.Images().Frames(0);
+    return first.Pixels(0, image.Height() - 1);
+  } catch (const std::exception&) {
+    prompter_.message(MessageKind::Information, prodmsg::ErrorBackcolorIndex);
+    return -1;
+  }
+}
+
+GIFFrame& GifBuilder::AddFrame(const Picture& picture, int delay, int disposal) {
+  return AddFrame(PrepareFrame(picture.Bitmap(), currentGif_->Reduction()), delay, disposal);
+}
+
+GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disposal) {
+  GIFFrame& frame = currentGif_->Add(picture);
+  if (currentGif_->Images().Count() == 1 && inputs_.loop) GIFAppExtNSLoop::Create(frame).SetLoops(0);
+  GIFGraphicControlExtension& gce = GIFGraphicControlExtension::Create(frame);
+  gce.SetDelay(delay);
+  gce.SetDisposal(disposal >= 1 && disposal <= 3 ? disposal : 0);
+  if (inputs_.transparent) {
+    try {
+      gce.SetTransparentColor(inputs_.transparentColour);
+    } catch (const std::exception&) {
+      gce.SetTransparentColorIndex(autoTransIndex_ & 0xFF);
+    }
+    gce.SetTransparent(true);
+  }
+  return frame;
+}
+
+BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
+  BuildResult result;
+  inputs_ = inputs;
+  autoTransIndex_ = -1;
+  if (callbacks.stopAnimation) callbacks.stopAnimation();
+  currentGif_.reset();
+
+  if (model_.cell(0, Col::FileColumn).isEmpty()) {
+    prompter_.message(MessageKind::Error, ProductionTextsFor(inputs.language).TextNoImageFiles);
+    result.outcome = BuildResult::Outcome::NoImageFiles;
+    return result;
+  }
+  currentGif_ = std::make_unique<GIFImage>();
+  const std::optional<int> width = toInt(trimBlanks(inputs.EditWidth));
+  if (!width) {
+    result.outcome = BuildResult::Outcome::BadSize;
+    return result;
+  }
+  currentGif_->SetWidth(*width);
+  const std::optional<int> height = toInt(trimBlanks(inputs.EditHeight));
+  if (!height) {
+    result.outcome = BuildResult::Outcome::BadSize;
+    return result;
+  }
+  currentGif_->SetHeight(*height);
+
+  // The rows as they stand now; the list ends at the first row without a file name.
+  std::vector<FrameRow> rows;
+  for (int i = 0; i < model_.rowCount() && !trimBlanks(model_.cell(i, Col::FileColumn)).isEmpty(); ++i)
+    rows.push_back(model_.row(i));
+  const int n = static_cast<int>(rows.size());
+
+  if (callbacks.busyCursor) callbacks.busyCursor(true);
+  const QString folder = FrameFolderOf(inputs.EditPfad);
+  if (callbacks.panelInfo) callbacks.panelInfo(prodmsg::CreatingGif);
+  // Every way out from here removes the cursor and the info text.
+  struct Restore {
+    GifBuilder* b;
+    bool cursor = true;
+    ~Restore() {
+      if (cursor && b->callbacks.busyCursor) b->callbacks.busyCursor(false);
+      if (b->callbacks.panelInfo) b->callbacks.panelInfo(QString());
+    }
+  } restore{this};
+
+  bool failed = false;
+  {
+    std::vector<QString> paths;
+    paths.reserve(rows.size());
+    for (const FrameRow& r : rows) paths.push_back(folder + r.fileName);
+    int threads = threadCount > 0 ? threadCount : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads == 1) threads = 0;  // sequential: everything on this thread
+    const int window = lookAhead > 0 ? lookAhead : 2 * std::max(1, threads);
+    FramePipeline pipeline(std::move(paths), currentGif_->Reduction(), threads, window);
+
+    if (callbacks.progress) callbacks.progress(0, n);
+    for (int i = 0; i < n && !failed; ++i) {
+      const FrameRow& row = rows[static_cast<std::size_t>(i)];
+      const QString disposalText = trimBlanks(row.disposal);
+      const std::optional<int> disposal = toInt(disposalText);
+      if (!disposal) {
+        prompter_.message(MessageKind::Error, invalidIntegerMessage(disposalText));
+        failed = true;
+        break;
+      }
+      LoadedFrame frame = pipeline.take(i, callbacks.idle);
+      if (!frame.error.isEmpty()) {
+        prompter_.message(MessageKind::Error, frame.error);
+        failed = true;
+        break;
+      }
+      result.lastPicture = frame.picture;
+      if (callbacks.stillPicture) callbacks.stillPicture(frame.picture);
+      if (i == 1 && inputs.transparent) {
+        GIFImage probe;  // the second frame converted on its own
+        try {
+          probe.Add(frame.prepared);
+        } catch (const std::exception&) {
+        }
+        autoTransIndex_ = DetectBackgroundIndex(probe);
+      }
+      const int delay = delayHundredths(row.delay, prompter_);
+      try {
+        AddFrame(frame.prepared, delay, *disposal);
+      } catch (const std::exception& e) {
+        prompter_.message(MessageKind::Error, messageOf(e));
+        failed = true;
+        break;
+      }
+      if (callbacks.progress) callbacks.progress(i + 1, n);
+    }
+  }
+  result.frames = currentGif_->Images().Count();
+  if (failed) {
+    result.outcome = BuildResult::Outcome::Failed;
+    return result;
+  }
+  if (callbacks.busyCursor) callbacks.busyCursor(false);
+  restore.cursor = false;
+
+  if (inputs.optimize) {
+    try {
+      currentGif_->OptimizeColorMap();
+    } catch (const std::exception& e) {
+      prompter_.message(MessageKind::Error, messageOf(e));
+      result.outcome = BuildResult::Outcome::Failed;
+      return result;
+    }
+  }
+  const QString chosen = prompter_.saveFileName(GifSaveFilter(), inputs.DefaultFolder, QStringLiteral("animation.gif"));
+  if (chosen.isEmpty()) {
+    result.outcome = BuildResult::Outcome::Cancelled;
+    return result;
+  }
+  const QString file = WithGifExtension(chosen);
+  try {
+    currentGif_->SaveToFile(localPath(file));
+    if (callbacks.playAnimation) callbacks.playAnimation(file);
+    result.sizeText = KilobyteText(FileSizeBytes(file));
+  } catch (const FileError& e) {
+    prompter_.message(MessageKind::Error, e.text());
+    result.outcome = BuildResult::Outcome::Failed;
+    return result;
+  } catch (const std::exception& e) {
+    prompter_.message(MessageKind::Error, messageOf(e));
+    result.outcome = BuildResult::Outcome::Failed;
+    return result;
+  }
+  result.savedPath = file;
+  result.outcome = BuildResult::Outcome::Saved;
+  if (callbacks.status) callbacks.status(file, result.sizeText);
+  return result;
+}
+
+} // namespace framora

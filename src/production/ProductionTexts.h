@@ -1,0 +1,29 @@
+#pragma once
+// The texts the GIF production commands show. The switched ones come in both interface
+// languages (0 German, anything else English); the rest are English in both.
+#include <QString>
+
+namespace framora {
+
+struct ProductionTexts {
+  QString TextNoAnimationLoaded;
+  QString TextStaticGif;
+  QString TextInvalidFormat;
+  QString TextNoImageFiles;
+  QString TextFramesSavedIn;  // followed directly by the folder
+};
+
+ProductionTexts ProductionTextsFor(int language);
+
+namespace prodmsg {
+inline const QString MinimumDelay = QStringLiteral("Minimum delay 10ms!");
+inline const QString MaximumDelay = QStringLiteral("Maximum delay 5000ms!");
+inline const QString InvalidDelay = QStringLiteral("Invalid frame delay!");
+inline const QString CreatingGif = QStringLiteral("Creating animated GIF");
+inline const QString ErrorBackcolorIndex = QStringLiteral("Error backcolor index!");
+inline const QString InvalidAnimationFile = QStringLiteral("Invalid animation file!");
+inline const QString CouldNotOpenWebpage = QStringLiteral("Could not open webpage!");
+inline const QString ErrorCaption = QStringLiteral("Error");
+} // namespace prodmsg
+
+} // namespace framora
