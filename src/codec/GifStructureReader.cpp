@@ -91,8 +91,10 @@ void GifStructureReader::read(const std::uint8_t* data, std::size_t size, RawIma
         if (b == kTrailer) break;
         if (b != kExtensionIntroducer) break;
         scan.skip(1);
-        frame.extensions.emplace_back();
-        if (!readExtension(scan, frame.extensions.back())) { ended = true; break; }
+        RawExtension ext;
+        const bool complete = readExtension(scan, ext);
+        frame.extensions.push_back(std::move(ext));
+        if (!complete) { ended = true; break; }
       }
       if (!ended && b != kTrailer) {
         std::uint8_t sep = 0;
@@ -179,8 +181,8 @@ void GifStructureReader::readImage(GifBlockScanner& scan, RawImage& img, RawFram
   if (d.hasLocalTable() && !scan.readColorTable(d.localTableSize(), frame.localTable)) fail(Msg::PrematureEnd);
 
   std::uint8_t codeSize = 0;
-  if (!scan.readU8(codeSize)) { warn(Msg::PrematureEnd); return; }
-  if (codeSize > LzwDecoder::kMaxMinCodeSize) {
+  const bool haveCodeSize = scan.readU8(codeSize);
+  if (haveCodeSize && codeSize > LzwDecoder::kMaxMinCodeSize) {
     warn(Msg::BadData);
     scan.skipSubBlocks();
     return;
@@ -189,12 +191,14 @@ void GifStructureReader::readImage(GifBlockScanner& scan, RawImage& img, RawFram
   if (pixels > limits.maxFramePixels || pixelsAllocated_ + pixels > limits.maxTotalPixels) fail(Msg::TooLarge);
   pixelsAllocated_ += pixels;
 
+  // Pixels the data does not reach keep the transparent index (or 0).
   std::uint8_t fill = 0;
   const int gce = frame.firstGraphicControl();
   if (gce >= 0 && frame.extensions[static_cast<std::size_t>(gce)].gc.transparent())
     fill = frame.extensions[static_cast<std::size_t>(gce)].gc.transparentIndex;
   frame.pixels.assign(pixels, fill);
   frame.hasPixels = pixels > 0;
+  if (!haveCodeSize) { warn(Msg::PrematureEnd); return; }
 
   std::vector<std::uint8_t> lzw;
   const bool complete = scan.collectSubBlocks(lzw);

@@ -55,7 +55,7 @@ public:
     raw({(localBits > 0 ? 0x80 | (localBits - 1) : 0) | (interlaced ? 0x40 : 0)});
     if (localBits > 0) colorTable(localBits, 99);
     raw({codeSize});
-    subBlocks(lzw(pixels, codeSize));
+    subBlocks(lzw(interlaced ? interlace(pixels, width, height) : pixels, codeSize));
     return *this;
   }
   GifBytes& subBlocks(const std::vector<std::uint8_t>& data) {
@@ -69,6 +69,16 @@ public:
     return *this;
   }
   GifBytes& trailer() { return raw({0x3B}); }
+
+  // Rows in transmission order: 0, 8, 16 ..., 4, 12 ..., 2, 6 ..., 1, 3 ...
+  static std::vector<std::uint8_t> interlace(const std::vector<std::uint8_t>& pixels, int width, int height) {
+    std::vector<std::uint8_t> out;
+    const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+      for (int y = start[pass]; y < height; y += step[pass])
+        out.insert(out.end(), pixels.begin() + y * width, pixels.begin() + (y + 1) * width);
+    return out;
+  }
 
   static std::vector<std::uint8_t> lzw(const std::vector<std::uint8_t>& pixels, int codeSize) {
     std::vector<std::uint8_t> out;
