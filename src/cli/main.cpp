@@ -1,0 +1,393 @@
+// framora-cli: the GIF production commands of Framora Pro without a window.
+//   build   frame pictures (or a template) -> animated GIF, same rules as "Create animated GIF"
+//   split   animated GIF -> img<n>.bmp frame files + template.csv, same files as "Load GIF"
+//   info    what a GIF file holds, as text or JSON
+#include "codec/GIFImage.h"
+#include "framelist/FrameListEditor.h"
+#include "platform/Convert.h"
+#include "platform/Prompter.h"
+#include "platform/TextFile.h"
+#include "platform/Version.h"
+#include "production/GifBuilder.h"
+#include "production/GifSplitter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+
+namespace framora {
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;      // the command ran and failed
+constexpr int ExitUnreadable = 2;  // an input file does not read
+constexpr int ExitUsage = 64;      // bad command line
+
+const char* const kUsage =
+    "Usage:\n"
+    "  framora-cli build [--delay MS] [--disposal N] [--no-loop] [--no-optimize]\n"
+    "                    [--transparent RRGGBB] [--size WxH] [--threads N] -o OUT.gif FRAME...\n"
+    "  framora-cli build --template FILE.csv [--no-loop] [--no-optimize] [--transparent RRGGBB]\n"
+    "                    [--threads N] -o OUT.gif\n"
+    "  framora-cli split IN.gif -o DIR\n"
+    "  framora-cli info [--json] FILE.gif\n"
+    "  framora-cli --help | --version\n"
+    "\n"
+    "build    Makes an animated GIF from pictures (BMP, GIF, PNG, JPEG, TIFF, ICO) with the rules\n"
+    "         of \"Create animated GIF\": delays in milliseconds (default 500) become hundredths of\n"
+    "         a second between 10 and 5000, with a warning when clamped; disposal 1..3 is kept,\n"
+    "         anything else becomes 0; loops forever unless --no-loop; colour maps are merged\n"
+    "         into one global map unless --no-optimize; --transparent makes that colour\n"
+    "         transparent. The size defaults to the largest picture. The output always gets the\n"
+    "         extension .gif. A template (the CSV files of the program) gives folder, frames,\n"
+    "         delays, disposals and size instead.\n"
+    "split    Writes every frame of an animated GIF as DIR/img<n>.bmp (8 bits, the frame's own\n"
+    "         size and colours) and DIR/template.csv listing them with their delays in ms.\n"
+    "info     Version, screen size, loop count (none, or the stored number; 0 = forever) and per\n"
+    "         frame position, size, delay (hundredths), disposal, transparent index and colour\n"
+    "         table size. --json prints one object: screen_width, screen_height, loop,\n"
+    "         frames [{left, top, width, height, delay, disposal, transparent_index, colors}].\n"
+    "\n"
+    "Exit codes: 0 done, 1 failed, 2 an input file could not be read, 64 bad command line.\n";
+
+void printErr(const QString& text) {
+  std::fputs(text.toLocal8Bit().constData(), stderr);
+  std::fputc('\n', stderr);
+}
+
+int usageError(const QString& text) {
+  printErr(QStringLiteral("framora-cli: ") + text);
+  printErr(QStringLiteral("Try 'framora-cli --help'."));
+  return ExitUsage;
+}
+
+bool stderrIsTerminal() { return isatty(fileno(stderr)) != 0; }
+
+// Messages go to stderr; the save and open dialogs are answered with the command line's files.
+class ConsolePrompter : public Prompter {
+public:
+  QString saveAnswer;
+  QString openAnswer;
+  int errors = 0;
+
+  void message(MessageKind kind, const QString& text, const QString& = {}) override {
+    const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
+    if (kind == MessageKind::Error) ++errors;
+    if (progressShown) {
+      std::fputc('\n', stderr);
+      progressShown = false;
+    }
+    printErr(QStringLiteral("framora-cli: ") + QLatin1String(prefix) + text);
+  }
+  bool askYesNo(const QString&, const QString& = {}) override { return false; }
+  QStringList openFileNames(const QString&, const QString&, const QString& = {}) override {
+    return openAnswer.isEmpty() ? QStringList{} : QStringList{openAnswer};
+  }
+  QString openFileName(const QString&, const QString&, const QString& = {}) override { return openAnswer; }
+  QString saveFileName(const QString&, const QString&, const QString&, const QString& = {}) override {
+    return saveAnswer;
+  }
+  QString folder(const QString&, const QString& = {}) override { return {}; }
+  bool openUrl(const QString&) override { return false; }
+
+  bool progressShown = false;
+};
+
+std::function<void(int, int)> progressPrinter(ConsolePrompter& prompter, const char* what) {
+  if (!stderrIsTerminal()) return {};
+  return [&prompter, what](int done, int total) {
+    std::fprintf(stderr, "\r%s %d/%d", what, done, total);
+    std::fflush(stderr);
+    prompter.progressShown = done < total;
+    if (done == total && total > 0) std::fputc('\n', stderr);
+  };
+}
+
+// The deepest folder holding all files (absolute paths).
+QString commonFolder(const QStringList& files) {
+  QString common = QFileInfo(files.first()).absolutePath();
+  for (const QString& f : files) {
+    const QString dir = QFileInfo(f).absolutePath();
+    while (!(dir == common || dir.startsWith(common.endsWith(u'/') ? common : common + u'/')))
+      common = QFileInfo(common).path();
+  }
+  return common;
+}
+
+struct Args {
+  QStringList positional;
+  QString output, templateFile, delay = QStringLiteral("500"), disposal = QStringLiteral("0"), size;
+  std::optional<Rgb> transparent;
+  bool loop = true, optimize = true, json = false, delaySet = false, disposalSet = false;
+  int threads = 0;
+};
+
+// Parses the options after the command word; an error text when they are not right.
+QString parseArgs(const QStringList& in, Args& a) {
+  for (int i = 0; i < in.size(); ++i) {
+    const QString& arg = in.at(i);
+    auto value = [&](QString& target) -> QString {
+      if (i + 1 >= in.size()) return arg + QStringLiteral(" needs a value");
+      target = in.at(++i);
+      return {};
+    };
+    QString err;
+    if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) err = value(a.output);
+    else if (arg == QLatin1String("--template")) err = value(a.templateFile);
+    else if (arg == QLatin1String("--delay")) { err = value(a.delay); a.delaySet = true; }
+    else if (arg == QLatin1String("--disposal")) { err = value(a.disposal); a.disposalSet = true; }
+    else if (arg == QLatin1String("--size")) err = value(a.size);
+    else if (arg == QLatin1String("--no-loop")) a.loop = false;
+    else if (arg == QLatin1String("--no-optimize")) a.optimize = false;
+    else if (arg == QLatin1String("--json")) a.json = true;
+    else if (arg == QLatin1String("--threads")) {
+      QString t;
+      err = value(t);
+      const auto n = toInt(t);
+      if (err.isEmpty() && (!n || *n < 0)) err = QStringLiteral("--threads needs a number (0 = one per core)");
+      else if (n) a.threads = *n;
+    } else if (arg == QLatin1String("--transparent")) {
+      QString c;
+      err = value(c);
+      bool ok = false;
+      const uint rgb = c.toUInt(&ok, 16);
+      if (err.isEmpty() && (!ok || c.size() != 6))
+        err = QStringLiteral("--transparent needs a colour as six hex digits RRGGBB, not \"%1\"").arg(c);
+      else
+        a.transparent = Rgb{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                            static_cast<std::uint8_t>(rgb)};
+    } else if (arg.startsWith(u'-') && arg.size() > 1) err = QStringLiteral("unknown option %1").arg(arg);
+    else a.positional.append(arg);
+    if (!err.isEmpty()) return err;
+  }
+  return {};
+}
+
+int runBuild(const QStringList& argv) {
+  Args a;
+  if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
+  if (a.output.isEmpty()) return usageError(QStringLiteral("build needs -o OUT.gif"));
+  if (a.json) return usageError(QStringLiteral("--json belongs to info"));
+
+  FrameListEditor editor;
+  ConsolePrompter prompter;
+  BuildInputs in;
+  in.language = 1;
+  in.loop = a.loop;
+  in.optimize = a.optimize;
+  if (a.transparent) {
+    in.transparent = true;
+    in.transparentColour = *a.transparent;
+  }
+  if (!a.templateFile.isEmpty()) {
+    if (!a.positional.isEmpty()) return usageError(QStringLiteral("give either --template or frame files, not both"));
+    if (a.delaySet || a.disposalSet || !a.size.isEmpty())
+      return usageError(QStringLiteral("--delay, --disposal and --size come from the template"));
+    TextBuffer buffer;
+    try {
+      buffer.load(a.templateFile);
+    } catch (const FileError& e) {
+      printErr(QStringLiteral("framora-cli: error: ") + e.text());
+      return ExitUnreadable;
+    }
+    if (buffer.lines.isEmpty()) {
+      printErr(QStringLiteral("framora-cli: error: the template %1 is empty").arg(a.templateFile));
+      return ExitFailed;
+    }
+    const QString err = editor.LoadTemplateLines(buffer.lines);
+    if (!err.isEmpty()) {
+      printErr(QStringLiteral("framora-cli: error: ") + err);
+      return ExitFailed;
+    }
+    in.EditPfad = editor.folderText();
+    in.EditWidth = editor.widthText();
+    in.EditHeight = editor.heightText();
+  } else {
+    if (a.positional.isEmpty()) return usageError(QStringLiteral("build needs at least one frame picture"));
+    QStringList files;
+    for (const QString& f : a.positional) files.append(QFileInfo(f).absoluteFilePath());
+    const QString folder = commonFolder(files);
+    const QDir dir(folder);
+    editor.model().setRowCount(int(files.size()));
+    for (int i = 0; i < files.size(); ++i)
+      editor.model().setRow(i, {dir.relativeFilePath(files.at(i)), a.delay, a.disposal});
+    in.EditPfad = folder;
+    if (a.size.isEmpty()) {
+      // The screen grows to the largest frame.
+      in.EditWidth = in.EditHeight = QStringLiteral("0");
+    } else {
+      const QStringList wh = a.size.split(u'x');
+      if (wh.size() != 2 || !toInt(wh.at(0)) || !toInt(wh.at(1)) || *toInt(wh.at(0)) < 0 || *toInt(wh.at(1)) < 0)
+        return usageError(QStringLiteral("--size needs WIDTHxHEIGHT, for example 640x480, not \"%1\"").arg(a.size));
+      in.EditWidth = wh.at(0);
+      in.EditHeight = wh.at(1);
+    }
+  }
+  prompter.saveAnswer = QFileInfo(a.output).absoluteFilePath();
+
+  GifBuilder builder(editor.model(), prompter);
+  builder.threadCount = a.threads;
+  builder.callbacks.progress = progressPrinter(prompter, "frame");
+  const BuildResult r = builder.CreateAnimatedGif(in);
+  switch (r.outcome) {
+  case BuildResult::Outcome::Saved:
+    printErr(QStringLiteral("framora-cli: wrote %1 (%2, %3 frames)").arg(r.savedPath, r.sizeText).arg(r.frames));
+    return ExitOk;
+  case BuildResult::Outcome::BadSize:
+    printErr(QStringLiteral("framora-cli: error: the GIF size \"%1\" x \"%2\" is not a pair of numbers")
+                 .arg(in.EditWidth, in.EditHeight));
+    return ExitFailed;
+  default:
+    if (prompter.errors == 0) printErr(QStringLiteral("framora-cli: error: nothing was written"));
+    return ExitFailed;
+  }
+}
+
+int runSplit(const QStringList& argv) {
+  Args a;
+  if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
+  if (a.positional.size() != 1) return usageError(QStringLiteral("split needs one GIF file"));
+  if (a.output.isEmpty()) return usageError(QStringLiteral("split needs -o DIR"));
+  const QString input = QFileInfo(a.positional.first()).absoluteFilePath();
+  if (!QFileInfo(input).isFile()) {
+    printErr(QStringLiteral("framora-cli: error: cannot read %1: no such file").arg(a.positional.first()));
+    return ExitUnreadable;
+  }
+  const QString dir = QFileInfo(a.output).absoluteFilePath();
+  if (!QDir().mkpath(dir)) {
+    printErr(QStringLiteral("framora-cli: error: cannot create the folder %1").arg(dir));
+    return ExitFailed;
+  }
+  FrameListEditor editor;
+  ConsolePrompter prompter;
+  GifSplitter splitter(editor, prompter);
+  splitter.callbacks.progress = progressPrinter(prompter, "frame");
+  const SplitResult r = splitter.LoadGif(input, dir, 1);
+  switch (r.outcome) {
+  case SplitResult::Outcome::Split: break;
+  case SplitResult::Outcome::Unreadable:
+  case SplitResult::Outcome::ModelFailed: return ExitUnreadable;
+  default: return ExitFailed;
+  }
+  TextBuffer buffer;
+  buffer.lines = editor.TemplateLines();
+  try {
+    buffer.save(QDir(dir).filePath(QStringLiteral("template.csv")));
+  } catch (const FileError& e) {
+    printErr(QStringLiteral("framora-cli: error: ") + e.text());
+    return ExitFailed;
+  }
+  return ExitOk;
+}
+
+int runInfo(const QStringList& argv) {
+  Args a;
+  if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
+  if (a.positional.size() != 1) return usageError(QStringLiteral("info needs one GIF file"));
+  const QString path = a.positional.first();
+  GIFImage image;
+  try {
+    image.LoadFromFile(QFile::encodeName(path).toStdString());
+  } catch (const std::exception& e) {
+    printErr(QStringLiteral("framora-cli: error: %1: %2").arg(path, QString::fromUtf8(e.what())));
+    return ExitUnreadable;
+  }
+  std::optional<int> loop;
+  for (const auto& frame : image.Images()) {
+    for (const auto& ext : frame->Extensions())
+      if (const auto* ns = dynamic_cast<const GIFAppExtNSLoop*>(ext.get())) {
+        loop = ns->Loops();
+        break;
+      }
+    if (loop) break;
+  }
+  QJsonArray frames;
+  for (const auto& frame : image.Images()) {
+    const GIFGraphicControlExtension* gce = frame->GraphicControlExtension();
+    QJsonObject f{{QStringLiteral("left"), frame->Left()},
+                  {QStringLiteral("top"), frame->Top()},
+                  {QStringLiteral("width"), frame->Width()},
+                  {QStringLiteral("height"), frame->Height()},
+                  {QStringLiteral("delay"), gce ? gce->Delay() : 0},
+                  {QStringLiteral("disposal"), gce ? gce->Disposal() : 0},
+                  {QStringLiteral("transparent_index"),
+                   gce && gce->Transparent() ? QJsonValue(gce->TransparentColorIndex()) : QJsonValue()},
+                  {QStringLiteral("colors"), frame->ActiveColorMap().Count()}};
+    frames.append(f);
+  }
+  const QString version = QString::fromStdString(image.Header().Version);
+  if (a.json) {
+    QJsonObject o{{QStringLiteral("file"), path},
+                  {QStringLiteral("version"), version},
+                  {QStringLiteral("screen_width"), image.Width()},
+                  {QStringLiteral("screen_height"), image.Height()},
+                  {QStringLiteral("loop"), loop ? QJsonValue(*loop) : QJsonValue()},
+                  {QStringLiteral("frames"), frames}};
+    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+    return ExitOk;
+  }
+  QString out;
+  out += QStringLiteral("File:    %1\n").arg(path);
+  out += QStringLiteral("Version: GIF%1\n").arg(version);
+  out += QStringLiteral("Screen:  %1 x %2\n").arg(image.Width()).arg(image.Height());
+  out += QStringLiteral("Loop:    %1\n")
+             .arg(!loop ? QStringLiteral("none (plays once)")
+                        : *loop == 0 ? QStringLiteral("0 (forever)") : QString::number(*loop));
+  out += QStringLiteral("Frames:  %1\n").arg(frames.size());
+  out += QStringLiteral("  #   left   top  width height  delay disposal transparent colors\n");
+  for (int i = 0; i < frames.size(); ++i) {
+    const QJsonObject f = frames.at(i).toObject();
+    const QJsonValue t = f.value(QStringLiteral("transparent_index"));
+    out += QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(i, 3)
+               .arg(f.value(QStringLiteral("left")).toInt(), 6)
+               .arg(f.value(QStringLiteral("top")).toInt(), 5)
+               .arg(f.value(QStringLiteral("width")).toInt(), 6)
+               .arg(f.value(QStringLiteral("height")).toInt(), 6)
+               .arg(f.value(QStringLiteral("delay")).toInt(), 6)
+               .arg(f.value(QStringLiteral("disposal")).toInt(), 8)
+               .arg(t.isNull() ? QStringLiteral("none") : QString::number(t.toInt()), 11)
+               .arg(f.value(QStringLiteral("colors")).toInt(), 6);
+  }
+  std::fputs(out.toLocal8Bit().constData(), stdout);
+  return ExitOk;
+}
+
+} // namespace
+} // namespace framora
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  using namespace framora;
+  if (args.isEmpty()) {
+    std::fputs(kUsage, stderr);
+    return ExitUsage;
+  }
+  const QString command = args.takeFirst();
+  if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    std::fputs(kUsage, stdout);
+    return ExitOk;
+  }
+  if (command == QLatin1String("--version")) {
+    std::printf("framora-cli %s\n", GetFileVersionText().toLocal8Bit().constData());
+    return ExitOk;
+  }
+  if (args.contains(QLatin1String("--help"))) {
+    std::fputs(kUsage, stdout);
+    return ExitOk;
+  }
+  if (command == QLatin1String("build")) return runBuild(args);
+  if (command == QLatin1String("split")) return runSplit(args);
+  if (command == QLatin1String("info")) return runInfo(args);
+  return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
+}
