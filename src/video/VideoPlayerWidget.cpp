@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QVideoFrame>
 #include <QVideoSink>
 #include <QVideoWidget>
 
@@ -81,13 +82,21 @@ VideoPlayerWidget::VideoPlayerWidget(QWidget* parent)
   connect(player_, &QMediaPlayer::playbackStateChanged, this, &VideoPlayerWidget::updateControls);
   connect(player_, &QMediaPlayer::errorOccurred, this,
           [this](QMediaPlayer::Error, const QString& text) { time_->setToolTip(text); });
-  connect(video_->videoSink(), &QVideoSink::videoSizeChanged, this, &VideoPlayerWidget::placePicture);
+  // The picture's own size is known once frames arrive.
+  connect(video_->videoSink(), &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
+    if (frame.isValid() && frame.size() != native_) {
+      native_ = frame.size();
+      placePicture();
+    }
+  });
   updateControls();
 }
 
 void VideoPlayerWidget::setSource(const QUrl& url) {
   time_->setToolTip({});
+  native_ = QSize();
   player_->setSource(url);
+  placePicture();
 }
 
 void VideoPlayerWidget::play() { player_->play(); }
@@ -108,7 +117,7 @@ bool VideoPlayerWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void VideoPlayerWidget::placePicture() {
   const QRect room = area_->rect();
-  const QSize native = video_->videoSink() ? video_->videoSink()->videoSize() : QSize();
+  const QSize native = native_;
   if (stretch_ || !native.isValid() || native.isEmpty()) {
     video_->setGeometry(room);
     return;

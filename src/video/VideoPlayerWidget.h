@@ -46,6 +46,7 @@ private:
   QSlider* seek_;
   QLabel* time_;
   bool stretch_ = false;
+  QSize native_;  // size of the video's own picture, once known
 };
 
 } // namespace framora

@@ -11,6 +11,11 @@
 #include <QFile>
 #include <QMediaPlayer>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTimer>
+#include <QVideoSink>
+#include <QVideoWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -272,6 +277,54 @@ TEST_F(FormAviTest, DamagedFileShowsItsBoxAndListsNothing) {
   ASSERT_EQ(prompter.messages.size(), 1);
   EXPECT_EQ(prompter.messages[0].text, QString::fromUtf8("AVI kann nicht geöffnet werden!"));
   EXPECT_EQ(prompter.messages[0].caption, "Error");
+}
+
+
+TEST_F(FormAviTest, LongExtractionKeepsTheEventLoopRunningAndShowsProgress) {
+  const QString video = makeVideo(60, 5);
+  form->show();
+  auto* bar = child<QProgressBar>("ProgressAvi");
+  auto* save = child<QPushButton>("ButtonSave");
+  bool barShown = false, saveHidden = false;
+  int value = -1, maximum = -1;
+  QTimer::singleShot(0, form.get(), [&] {
+    barShown = bar->isVisible();
+    saveHidden = !save->isVisible();
+    value = bar->value();
+    maximum = bar->maximum();
+  });
+  openWith(video, true);
+  EXPECT_TRUE(barShown);
+  EXPECT_TRUE(saveHidden);
+  EXPECT_EQ(maximum, 60);
+  EXPECT_GT(value, 0);
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_TRUE(save->isVisible());
+}
+
+// The player shows the video at its own size unless stretched; stretched it fills the area.
+TEST_F(FormAviTest, PlayerShowsTheVideoAtItsSizeUnlessStretched) {
+  const QString video = makeVideo(50, 5);
+  form->show();
+  form->PlayAvi(video);
+  QMediaPlayer* player = form->player()->player();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->player()->pictureGeometry().size() == QSize(32, 24); }, 10000))
+      << "no picture from the media backend: " << player->errorString().toStdString();
+  EXPECT_EQ(player->source(), QUrl::fromLocalFile(video));
+  EXPECT_NEAR(player->duration(), 10000, 300);
+  const QRect area = child<QWidget>("VideoArea")->rect();
+  EXPECT_EQ(form->player()->pictureGeometry().size(), QSize(32, 24));
+  EXPECT_EQ(form->player()->pictureGeometry().topLeft(),
+            QPoint((area.width() - 32) / 2, (area.height() - 24) / 2));  // centred
+  form->StrechAVI1Click();
+  EXPECT_EQ(form->player()->pictureGeometry(), area);
+  form->StrechAVI1Click();
+  EXPECT_EQ(form->player()->pictureGeometry().size(), QSize(32, 24));
+  // The seek bar covers the video and moves the player.
+  auto* seek = child<QSlider>("SeekSlider");
+  EXPECT_NEAR(seek->maximum(), 10000, 300);
+  form->hide();
+  EXPECT_NE(player->playbackState(), QMediaPlayer::PlayingState);
 }
 
 }  // namespace
