@@ -11,9 +11,10 @@ namespace framora {
 
 namespace {
 
-constexpr int kCellBits = 3;                 // 8 values per side of a cell
-constexpr int kCellsPerSide = 256 >> kCellBits;
-constexpr std::size_t kCacheSize = 1 << 15;
+constexpr int kCoarseBits = 5;  // 32 values per side
+constexpr int kFineBits = 3;    // 8 values per side
+constexpr int kCoarseSide = 256 >> kCoarseBits;
+constexpr int kFineSide = 256 >> kFineBits;
 
 int Dist(const Rgb& c, int r, int g, int b) {
   const int dr = c.r - r, dg = c.g - g, db = c.b - b;
@@ -22,25 +23,17 @@ int Dist(const Rgb& c, int r, int g, int b) {
 
 // Distance from v to the interval [lo, hi] (0 inside), and to its farther end.
 int Near(int v, int lo, int hi) { return v < lo ? lo - v : (v > hi ? v - hi : 0); }
-
-// libjpeg's error limit: small errors pass, medium ones are halved beyond 16, large ones stop at 32.
-int LimitError(int e) {
-  const int a = e < 0 ? -e : e;
-  int l;
-  if (a < 16) l = a;
-  else if (a < 48) l = 16 + (a - 16) / 2;
-  else l = 32;
-  return e < 0 ? -l : l;
-}
+int Far(int v, int lo, int hi) { return std::max(v - lo, hi - v); }
 
 int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 } // namespace
 
 NearestColorFinder::NearestColorFinder(const std::vector<Rgb>& palette)
-    : palette_(palette), cellStart_(static_cast<std::size_t>(kCellsPerSide * kCellsPerSide * kCellsPerSide), -1),
-      cellCount_(cellStart_.size(), 0), cache_(kCacheSize) {
+    : palette_(palette), coarse_(static_cast<std::size_t>(kCoarseSide * kCoarseSide * kCoarseSide)),
+      fine_(static_cast<std::size_t>(kFineSide * kFineSide * kFineSide)), cache_(kCacheSize) {
   if (palette_.size() > 256) palette_.resize(256);
+  for (std::size_t i = 0; i < palette_.size(); ++i) all_.push_back(Candidate{0, static_cast<std::int32_t>(i)});
 }
 
 int NearestColorFinder::FindLinear(const std::vector<Rgb>& palette, int r, int g, int b) {
@@ -55,97 +48,134 @@ int NearestColorFinder::FindLinear(const std::vector<Rgb>& palette, int r, int g
   return best;
 }
 
-void NearestColorFinder::BuildCell(int cell) {
-  const int cr = cell / (kCellsPerSide * kCellsPerSide), cg = (cell / kCellsPerSide) % kCellsPerSide,
-            cb = cell % kCellsPerSide;
-  const int r0 = cr << kCellBits, g0 = cg << kCellBits, b0 = cb << kCellBits;
-  const int r1 = r0 + (1 << kCellBits) - 1, g1 = g0 + (1 << kCellBits) - 1, b1 = b0 + (1 << kCellBits) - 1;
-  // No point of the cell is farther than minMax from its best entry, so only entries that
-  // come within minMax of the cell can ever be nearest inside it.
+void NearestColorFinder::Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size,
+                               std::vector<Candidate>& into) {
+  const int r1 = r0 + size - 1, g1 = g0 + size - 1, b1 = b0 + size - 1;
+  // No point of the box is farther than minMax from its nearest entry, so only entries that
+  // come within minMax of the box can be nearest anywhere inside it.
   int minMax = INT_MAX;
-  std::vector<int> nearDist(palette_.size());
-  for (std::size_t i = 0; i < palette_.size(); ++i) {
-    const Rgb& c = palette_[i];
-    const int nr = Near(c.r, r0, r1), ng = Near(c.g, g0, g1), nb = Near(c.b, b0, b1);
-    nearDist[i] = nr * nr + ng * ng + nb * nb;
-    const int fr = std::max(std::abs(c.r - r0), std::abs(c.r - r1));
-    const int fg = std::max(std::abs(c.g - g0), std::abs(c.g - g1));
-    const int fb = std::max(std::abs(c.b - b0), std::abs(c.b - b1));
+  for (int i = 0; i < fromCount; ++i) {
+    const Rgb& c = palette_[static_cast<std::size_t>(from[i].index)];
+    const int fr = Far(c.r, r0, r1), fg = Far(c.g, g0, g1), fb = Far(c.b, b0, b1);
     minMax = std::min(minMax, fr * fr + fg * fg + fb * fb);
   }
-  cellStart_[static_cast<std::size_t>(cell)] = static_cast<std::int32_t>(candidates_.size());
-  std::uint16_t n = 0;
-  for (std::size_t i = 0; i < palette_.size(); ++i)
-    if (nearDist[i] <= minMax) {
-      candidates_.push_back(static_cast<std::uint8_t>(i));
-      ++n;
-    }
-  cellCount_[static_cast<std::size_t>(cell)] = n;
+  const std::size_t first = into.size();
+  for (int i = 0; i < fromCount; ++i) {
+    const Rgb& c = palette_[static_cast<std::size_t>(from[i].index)];
+    const int nr = Near(c.r, r0, r1), ng = Near(c.g, g0, g1), nb = Near(c.b, b0, b1);
+    const int d = nr * nr + ng * ng + nb * nb;
+    if (d <= minMax) into.push_back(Candidate{d, from[i].index});
+  }
+  std::sort(into.begin() + static_cast<std::ptrdiff_t>(first), into.end(), [](const Candidate& a, const Candidate& b) {
+    return a.nearDist != b.nearDist ? a.nearDist < b.nearDist : a.index < b.index;
+  });
+}
+
+const NearestColorFinder::CellList& NearestColorFinder::Coarse(int r, int g, int b) {
+  const int cr = r >> kCoarseBits, cg = g >> kCoarseBits, cb = b >> kCoarseBits;
+  CellList& cell = coarse_[static_cast<std::size_t>((cr * kCoarseSide + cg) * kCoarseSide + cb)];
+  if (cell.start < 0) {
+    cell.start = static_cast<std::int32_t>(coarseItems_.size());
+    Prune(all_.data(), static_cast<int>(all_.size()), cr << kCoarseBits, cg << kCoarseBits, cb << kCoarseBits,
+          1 << kCoarseBits, coarseItems_);
+    cell.count = static_cast<std::int32_t>(coarseItems_.size()) - cell.start;
+  }
+  return cell;
+}
+
+const NearestColorFinder::CellList& NearestColorFinder::Fine(int r, int g, int b) {
+  const int fr = r >> kFineBits, fg = g >> kFineBits, fb = b >> kFineBits;
+  CellList& cell = fine_[static_cast<std::size_t>((fr * kFineSide + fg) * kFineSide + fb)];
+  if (cell.start < 0) {
+    const CellList& parent = Coarse(r, g, b);
+    cell.start = static_cast<std::int32_t>(fineItems_.size());
+    Prune(coarseItems_.data() + parent.start, parent.count, fr << kFineBits, fg << kFineBits, fb << kFineBits,
+          1 << kFineBits, fineItems_);
+    cell.count = static_cast<std::int32_t>(fineItems_.size()) - cell.start;
+  }
+  return cell;
 }
 
 int NearestColorFinder::Search(int r, int g, int b) {
-  const int cell = ((r >> kCellBits) * kCellsPerSide + (g >> kCellBits)) * kCellsPerSide + (b >> kCellBits);
-  if (cellStart_[static_cast<std::size_t>(cell)] < 0) BuildCell(cell);
-  const std::uint8_t* cand = candidates_.data() + cellStart_[static_cast<std::size_t>(cell)];
-  const int n = cellCount_[static_cast<std::size_t>(cell)];
-  int best = 0, bestDist = INT_MAX;
-  // Candidates are in index order, so the first of equally near entries wins.
-  for (int i = 0; i < n; ++i) {
-    const int d = Dist(palette_[cand[i]], r, g, b);
-    if (d < bestDist) {
+  const CellList& cell = Fine(r, g, b);
+  const Candidate* cand = fineItems_.data() + cell.start;
+  int best = INT_MAX, bestDist = INT_MAX;
+  for (int i = 0; i < cell.count; ++i) {
+    // Sorted by distance to the cell: nothing further on can be nearer than this.
+    if (cand[i].nearDist > bestDist) break;
+    const int d = Dist(palette_[static_cast<std::size_t>(cand[i].index)], r, g, b);
+    if (d < bestDist || (d == bestDist && cand[i].index < best)) {
       bestDist = d;
-      best = cand[i];
+      best = cand[i].index;
     }
   }
   return best;
 }
 
-int NearestColorFinder::Find(int r, int g, int b) {
-  if (palette_.empty()) return 0;
-  const std::uint32_t key = (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
-                            static_cast<std::uint32_t>(b);
-  CacheEntry& e = cache_[((key * 2654435761u) >> 17) & (kCacheSize - 1)];
-  if (e.key == key) return e.index;
-  const int index = Search(r, g, b);
-  e = CacheEntry{key, index};
-  return index;
-}
+namespace {
+
+// LimitError for every value (sum + 8) / 16 can take: |sum| <= 16 * 255.
+struct ErrorLimitTable {
+  std::int16_t v[2 * 256 + 1];
+  constexpr ErrorLimitTable() : v() {
+    for (int e = -256; e <= 256; ++e) {
+      const int a = e < 0 ? -e : e;
+      const int l = a < 16 ? a : (a < 48 ? 16 + (a - 16) / 2 : 32);
+      v[e + 256] = static_cast<std::int16_t>(e < 0 ? -l : l);
+    }
+  }
+  int operator()(int e) const { return v[e + 256]; }
+};
+constexpr ErrorLimitTable kLimit;
+
+} // namespace
 
 void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width, int height,
                           const std::vector<Rgb>& palette, std::uint8_t* out) {
   if (width <= 0 || height <= 0) return;
+  if (palette.empty()) {
+    std::fill(out, out + static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    return;
+  }
   NearestColorFinder finder(palette);
-  // Errors in sixteenths for the current row (arriving from above) and the next, with one
-  // spare cell at each end that takes what falls outside the picture.
+  // Errors in sixteenths, three per cell: the current row's (arriving from above) and the
+  // next row's, with one spare cell at each end that takes what falls outside the picture.
   const std::size_t cells = static_cast<std::size_t>(width) + 2;
-  std::vector<int> above(3 * cells, 0), below(3 * cells, 0);
+  std::vector<int> aboveBuf(3 * cells, 0), belowBuf(3 * cells, 0);
+  int* above = aboveBuf.data();
+  int* below = belowBuf.data();
   for (int y = 0; y < height; ++y) {
-    std::fill(below.begin(), below.end(), 0);
+    std::fill(below, below + 3 * cells, 0);
     const std::uint8_t* src = rgb + stride * static_cast<std::size_t>(y);
     std::uint8_t* dst = out + static_cast<std::size_t>(width) * static_cast<std::size_t>(y);
     const int dir = (y & 1) ? -1 : 1;
+    const std::ptrdiff_t step = 3 * dir;
     int x = dir > 0 ? 0 : width - 1;
-    int carry[3] = {0, 0, 0}; // 7/16 of the previous pixel's error, in sixteenths
+    int carryR = 0, carryG = 0, carryB = 0; // 7/16 of the previous pixel's error, in sixteenths
     for (int i = 0; i < width; ++i, x += dir) {
-      const std::size_t cell = static_cast<std::size_t>(x) + 1;
-      int v[3];
-      for (int c = 0; c < 3; ++c) {
-        const int sum = carry[c] + above[c * cells + cell];
-        // Truncating division, as the original integer arithmetic does.
-        const int e = LimitError((sum + 8) / 16);
-        v[c] = Clamp255(src[3 * x + c] + e);
-      }
-      const int index = finder.Find(v[0], v[1], v[2]);
+      const std::uint8_t* s = src + 3 * x;
+      int* up = above + 3 * (x + 1);
+      // Truncating division, as the original integer arithmetic does.
+      const int r = Clamp255(s[0] + kLimit((carryR + up[0] + 8) / 16));
+      const int g = Clamp255(s[1] + kLimit((carryG + up[1] + 8) / 16));
+      const int b = Clamp255(s[2] + kLimit((carryB + up[2] + 8) / 16));
+      const int index = finder.Find(r, g, b);
       dst[x] = static_cast<std::uint8_t>(index);
-      const Rgb& p = palette.empty() ? Rgb{} : palette[static_cast<std::size_t>(index)];
-      const int err[3] = {v[0] - p.r, v[1] - p.g, v[2] - p.b};
-      for (int c = 0; c < 3; ++c) {
-        int* row = below.data() + c * cells;
-        row[cell - dir] += 3 * err[c];
-        row[cell] += 5 * err[c];
-        row[cell + dir] += err[c];
-        carry[c] = 7 * err[c];
-      }
+      const Rgb& p = palette[static_cast<std::size_t>(index)];
+      const int er = r - p.r, eg = g - p.g, eb = b - p.b;
+      int* down = below + 3 * (x + 1);
+      down[-step] += 3 * er;
+      down[-step + 1] += 3 * eg;
+      down[-step + 2] += 3 * eb;
+      down[0] += 5 * er;
+      down[1] += 5 * eg;
+      down[2] += 5 * eb;
+      down[step] += er;
+      down[step + 1] += eg;
+      down[step + 2] += eb;
+      carryR = 7 * er;
+      carryG = 7 * eg;
+      carryB = 7 * eb;
     }
     std::swap(above, below);
   }

@@ -11,22 +11,44 @@ namespace framora {
 
 // Entry of least squared RGB distance; among equally near entries the lowest index.
 // Exact for every colour: the RGB cube is cut into 8×8×8 cells, each cell lazily gets the
-// entries that can be nearest to some point inside it, and answers are cached per colour.
+// entries that can be nearest to some point inside it (found through a coarser 32×32×32
+// cell), nearest-to-the-cell first so the search can stop early; answers are cached per colour.
 class NearestColorFinder {
 public:
   explicit NearestColorFinder(const std::vector<Rgb>& palette);
-  int Find(int r, int g, int b);
-  // The plain search over the whole palette (reference for tests, and for tiny palettes).
+  int Find(int r, int g, int b) {
+    if (palette_.empty()) return 0;
+    const std::uint32_t key = (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
+                              static_cast<std::uint32_t>(b);
+    CacheEntry& e = cache_[((key * 2654435761u) >> 18) & (kCacheSize - 1)];
+    if (e.key == key) return e.index;
+    const int index = Search(r, g, b);
+    e = CacheEntry{key, index};
+    return index;
+  }
+  // The plain search over the whole palette (reference for tests).
   static int FindLinear(const std::vector<Rgb>& palette, int r, int g, int b);
 
 private:
+  struct Candidate {
+    std::int32_t nearDist; // least squared distance from the cell to the entry
+    std::int32_t index;
+  };
+  struct CellList {
+    std::int32_t start = -1; // -1 until built
+    std::int32_t count = 0;
+  };
   int Search(int r, int g, int b);
-  void BuildCell(int cell);
+  // Entries of `from` that can be nearest inside the box [lo, lo + size) per component.
+  void Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size, std::vector<Candidate>& into);
+  const CellList& Coarse(int r, int g, int b);
+  const CellList& Fine(int r, int g, int b);
 
   std::vector<Rgb> palette_;
-  std::vector<std::int32_t> cellStart_; // -1 until built
-  std::vector<std::uint16_t> cellCount_;
-  std::vector<std::uint8_t> candidates_;
+  std::vector<Candidate> all_;
+  std::vector<CellList> coarse_, fine_;
+  std::vector<Candidate> coarseItems_, fineItems_;
+  static constexpr std::size_t kCacheSize = 1 << 14;
   struct CacheEntry {
     std::uint32_t key = 0xFFFFFFFFu;
     std::int32_t index = 0;

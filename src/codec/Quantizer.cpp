@@ -19,7 +19,9 @@ std::int32_t ColorQuantizer::NewNode(int level) {
   if (!free_.empty()) {
     id = free_.back();
     free_.pop_back();
+    const std::uint32_t serial = nodes_[static_cast<std::size_t>(id)].serial;
     nodes_[static_cast<std::size_t>(id)] = Node{};
+    nodes_[static_cast<std::size_t>(id)].serial = serial;
   } else {
     id = static_cast<std::int32_t>(nodes_.size());
     nodes_.emplace_back();
@@ -40,7 +42,7 @@ void ColorQuantizer::AddColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   const std::uint32_t key = (static_cast<std::uint32_t>(r >> 2) << 12) | (static_cast<std::uint32_t>(g >> 2) << 6) | (b >> 2);
   CacheEntry& ce = cache_[(key * 2654435761u) >> 20 & (kCacheSize - 1)];
   std::int32_t leaf;
-  if (ce.key == key && ce.generation == generation_) {
+  if (ce.key == key && nodes_[static_cast<std::size_t>(ce.leaf)].serial == ce.serial) {
     leaf = ce.leaf;
   } else {
     std::int32_t node = root_;
@@ -56,7 +58,7 @@ void ColorQuantizer::AddColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
       node = child;
     }
     leaf = node;
-    ce = CacheEntry{key, generation_, leaf};
+    ce = CacheEntry{key, nodes_[static_cast<std::size_t>(leaf)].serial, leaf};
   }
   Node& n = nodes_[static_cast<std::size_t>(leaf)];
   ++n.count;
@@ -80,18 +82,18 @@ void ColorQuantizer::ReduceTree() {
   int children = 0;
   for (std::int32_t& c : n.child) {
     if (c < 0) continue;
-    const Node& k = nodes_[static_cast<std::size_t>(c)];
+    Node& k = nodes_[static_cast<std::size_t>(c)];
     n.count += k.count;
     n.r += k.r;
     n.g += k.g;
     n.b += k.b;
+    ++k.serial;
     free_.push_back(c);
     c = -1;
     ++children;
   }
   n.leaf = true;
   leafCount_ -= children - 1;
-  ++generation_;
 }
 
 void ColorQuantizer::Collect(std::int32_t id, std::vector<Rgb>& out) const {

@@ -32,6 +32,7 @@ private:
     std::uint64_t r = 0, g = 0, b = 0; // wide sums: a large one-colour area cannot overflow
     std::int32_t child[8];
     std::int32_t next = -1; // next reducible node of the same level
+    std::uint32_t serial = 0; // changes when the node is released, so cached links to it go stale
     bool leaf = false;
   };
 
@@ -45,14 +46,14 @@ private:
   std::vector<std::int32_t> free_;
   std::int32_t reducible_[kDepth];
   std::int32_t root_;
-  // Leaf reached by a 6-bit colour; stale after any reduction (generation changes).
+  // Leaf reached by a 6-bit colour. A reduction releases only leaves, so a cached leaf that
+  // still carries the same serial is still the one the colour reaches.
   struct CacheEntry {
     std::uint32_t key = 0xFFFFFFFFu;
-    std::uint32_t generation = 0;
+    std::uint32_t serial = 0;
     std::int32_t leaf = -1;
   };
   std::vector<CacheEntry> cache_;
-  std::uint32_t generation_ = 1;
 };
 
 } // namespace framora
