@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 
 #include <atomic>
 #include <cerrno>
@@ -136,7 +137,7 @@ int firstVideoStream(const AVFormatContext* fmt) {
   return -1;
 }
 
-av::CodecPtr openDecoder(const AVStream* stream) {
+av::CodecPtr openDecoder(const AVStream* stream, bool countOnly = false) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) return nullptr;
   av::CodecPtr ctx(avcodec_alloc_context3(codec));
@@ -144,6 +145,10 @@ av::CodecPtr openDecoder(const AVStream* stream) {
   ctx->pkt_timebase = stream->time_base;
   ctx->thread_count = 0;  // as many as the machine has
   ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  if (countOnly) {
+    ctx->skip_loop_filter = AVDISCARD_ALL;
+    ctx->skip_idct = AVDISCARD_ALL;
+  }
   if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
   return ctx;
 }
@@ -200,12 +205,13 @@ private:
 };
 
 // Containers without a frame count (Matroska, WebM, raw streams): decode once and count.
-long long countFramesByDecoding(const QString& path) {
+// Only the number matters, so the decoder may skip the costly parts of making pictures.
+long long countFramesByDecoding(const QString& path, const std::function<void()>& alive) {
   av::InputPtr fmt = openInput(path);
   if (!fmt || avformat_find_stream_info(fmt.get(), nullptr) < 0) return 0;
   const int index = firstVideoStream(fmt.get());
   if (index < 0) return 0;
-  av::CodecPtr codec = openDecoder(fmt->streams[index]);
+  av::CodecPtr codec = openDecoder(fmt->streams[index], true);
   av::FramePtr frame(av_frame_alloc());
   if (!codec || !frame) return 0;
   FrameReader reader(fmt.get(), index, codec.get());
@@ -213,6 +219,7 @@ long long countFramesByDecoding(const QString& path) {
   while (reader.next(frame.get()) > 0) {
     ++count;
     av_frame_unref(frame.get());
+    if (alive && count % 16 == 0) alive();
   }
   return count;
 }
@@ -298,7 +305,10 @@ AviExtractResult ExtractAviFrames(const QString& path, const AviExtractRequest& 
     }
 
     const long long start = 0;
-    long long end = start + (stream->nb_frames > 0 ? stream->nb_frames : countFramesByDecoding(path));
+    // While counting, progress says "busy" (0 of 0) so a window can keep painting.
+    std::function<void()> alive;
+    if (request.progress) alive = [&request] { request.progress(0, 0); };
+    long long end = start + (stream->nb_frames > 0 ? stream->nb_frames : countFramesByDecoding(path, alive));
     result.frames = end;
     addLine(QStringLiteral("Images:        ") + QString::number(end));
     result.frameDelay = SuggestedFrameDelay(result.runTimeSeconds, end);
@@ -355,7 +365,8 @@ AviExtractResult ExtractAviFrames(const QString& path, const AviExtractRequest& 
   }
   result.outcome = AviOutcome::Done;
   if (!result.saved && result.frames > 0 && request.maxFrames > 0) {
-    show(MessageKind::Error, request.texts.framesNotWritten + request.folder, kTextErrorCaption);
+    show(MessageKind::Error, request.texts.framesNotWritten + QFileInfo(framePath(request.folder, 1)).path(),
+         kTextErrorCaption);
     return result;
   }
   show(MessageKind::Information, request.texts.framesSaved);

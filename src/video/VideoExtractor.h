@@ -48,7 +48,9 @@ struct AviExtractRequest {
   std::optional<bool> saveFrames;        // when set, the question is not asked and this is the answer
   int maxFrames = kMaxAviFrames;         // more frames than this: warning, then only these
   std::function<void(const QString&)> addLine;     // each info line and written frame path, as it comes
-  std::function<void(int done, int total)> progress;  // after every frame position handled
+  // After every frame position handled; (0, 0) now and then while a video without a frame
+  // count is counted.
+  std::function<void(int done, int total)> progress;
 };
 
 enum class AviOutcome {

@@ -143,7 +143,8 @@ TEST_P(ExtractVideos, ListsFactsAndWritesEveryFrameInOrder) {
   ASSERT_EQ(r.outcome, AviOutcome::Done) << r.message.toStdString();
   EXPECT_TRUE(r.saved);
   ASSERT_EQ(r.frameDelay, c.delay);
-  const QStringList info = {"AVI File: " + path, "AVI Height px: 24", "AVI Width  px: 32",
+  const QStringList info = {"AVI File: " + path, "AVI Height px: " + QString::number(c.spec.height),
+                            "AVI Width  px: " + QString::number(c.spec.width),
                             "Run time  sec: " + QString::number(c.runTime),
                             "Images:        " + QString::number(c.spec.frames),
                             "Delay ms:      " + QString::number(c.delay)};
@@ -152,7 +153,8 @@ TEST_P(ExtractVideos, ListsFactsAndWritesEveryFrameInOrder) {
   for (int n = 1; n <= c.spec.frames; ++n) EXPECT_EQ(r.lines[5 + n], framePath(n));
   EXPECT_EQ(r.frameFiles, r.lines.mid(6));
   EXPECT_EQ(framesOnDisk().size(), c.spec.frames);
-  for (int n : {1, 2, c.spec.frames / 2, c.spec.frames - 1, c.spec.frames}) expectFrame(n, n - 1);
+  for (int n : {1, 2, c.spec.frames / 2, c.spec.frames - 1, c.spec.frames})
+    expectFrame(n, n - 1, c.spec.width, c.spec.height);
 
   EXPECT_EQ(prompter.questions, QStringList{"Save frames now?"});
   ASSERT_EQ(prompter.messages.size(), 1);
@@ -169,6 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
         VideoCase{"Avi10s50Frames", "b.avi", {"avi", AV_CODEC_ID_MJPEG, 50, 5}, 200, 10},
         VideoCase{"AviMpeg4WithBFrames", "c.avi", {"avi", AV_CODEC_ID_MPEG4, 50, 5, 32, 24, 2}, 200, 10},
         VideoCase{"Mp4H264", "d.mp4", {"mp4", AV_CODEC_ID_H264, 50, 5}, 200, 10},
+        // Rows of an odd width need padding in the BMP.
+        VideoCase{"OddSize", "h.avi", {"avi", AV_CODEC_ID_MJPEG, 20, 2, 35, 27}, 500, 10},
         VideoCase{"Mp4Mpeg4", "e.mp4", {"mp4", AV_CODEC_ID_MPEG4, 250, 25}, 100, 10},
         // Matroska keeps no frame count: counted by decoding.
         VideoCase{"MatroskaCountedByDecoding", "f.mkv", {"matroska", AV_CODEC_ID_MJPEG, 50, 5}, 200, 10},
@@ -286,6 +290,18 @@ TEST_F(ExtractTest, RunsWithoutAWindowWhenTheAnswerIsGiven) {
   ASSERT_EQ(progress.size(), 10);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(progress[i], std::make_pair(i + 1, 10));
   EXPECT_EQ(framesOnDisk().size(), 10);
+}
+
+TEST_F(ExtractTest, CountingAVideoWithoutFrameCountKeepsReportingProgress) {
+  const QString path = make("long.mkv", {"matroska", AV_CODEC_ID_MJPEG, 64, 25});
+  AviExtractRequest request;
+  request.folder = frames;
+  request.saveFrames = false;
+  int busy = 0;
+  request.progress = [&](int done, int total) { busy += done == 0 && total == 0; };
+  const AviExtractResult r = ExtractAviFrames(path, request);
+  EXPECT_EQ(r.frames, 64);
+  EXPECT_GE(busy, 2);
 }
 
 // ---- files that are not usable videos ----------------------------------------------------------
