@@ -1,5 +1,7 @@
 #include "app/LinkWidgets.h"
 
+#include "app/Resources.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -7,9 +9,13 @@
 namespace framora {
 
 SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
-    : QWidget(parent), resource_(resource), renderer_(new QSvgRenderer(resource, this)) {
+    : QWidget(parent), resource_(resource), renderer_(nullptr) {
+  EnsureResources();
+  renderer_ = new QSvgRenderer(resource, this);
   setAttribute(Qt::WA_TranslucentBackground);
 }
+
+bool SvgPicture::valid() const { return renderer_->isValid(); }
 
 void SvgPicture::paintEvent(QPaintEvent*) {
   QPainter painter(this);

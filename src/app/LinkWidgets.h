@@ -14,6 +14,7 @@ class SvgPicture : public QWidget {
 public:
   SvgPicture(const QString& resource, QWidget* parent = nullptr);
   QString resource() const { return resource_; }
+  bool valid() const;  // the resource exists and is a picture
 
 signals:
   void clicked();

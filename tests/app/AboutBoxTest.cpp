@@ -30,6 +30,8 @@ TEST(AboutBox, HasItsControlsInTheirPlaces) {
   for (QWidget* link : {static_cast<QWidget*>(box.Label5), static_cast<QWidget*>(box.Image1),
                         static_cast<QWidget*>(box.Image2), static_cast<QWidget*>(box.Image3)})
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor) << link->objectName().toStdString();
+  for (const framora::SvgPicture* picture : {box.Image1, box.Image2, box.Image3})
+    EXPECT_TRUE(picture->valid()) << picture->resource().toStdString();
 }
 
 struct LanguageCase {

@@ -81,6 +81,10 @@ TEST_F(StartScreen, IsAFramelessGreyRoundedWindowOfTheDesignSize) {
   EXPECT_FALSE(screen.BitBtn1->isVisible());
   EXPECT_FALSE(screen.BitBtn1->isEnabled());
   EXPECT_EQ(screen.BitBtn1->text(), QStringLiteral("Start"));
+  const auto* background = screen.findChild<framora::SvgPicture*>(QStringLiteral("ImageBackground"));
+  ASSERT_NE(background, nullptr);
+  EXPECT_TRUE(background->valid());
+  EXPECT_EQ(background->geometry(), QRect(0, 0, 340, 180));
 }
 
 TEST_F(StartScreen, ShowProgressGivesTheBarItsWidth) {
