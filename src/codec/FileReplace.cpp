@@ -45,11 +45,14 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   if (fd < 0) throw CodecError("Datei kann nicht erstellt werden: " + path + " (" + ErrnoText() + ")");
 
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+  const bool replacing = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (replacing) ::fchmod(fd, st.st_mode & 07777);
 
   bool ok = WriteAll(fd, bytes.data(), bytes.size());
   std::string why = ok ? std::string() : ErrnoText();
-  if (ok && ::fsync(fd) != 0) {
+  // Only an existing file can be lost by a crash between rename and write-back; new files
+  // (hundreds of frame files when splitting) skip the costly flush.
+  if (ok && replacing && ::fsync(fd) != 0) {
     ok = false;
     why = ErrnoText();
   }

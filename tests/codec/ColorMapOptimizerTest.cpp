@@ -129,7 +129,9 @@ TEST(OptimizeColorMap, TransparencyCases) {
     const GIFColorMap& global = image.GlobalColorMap();
     EXPECT_EQ(global.Count(), cs.globalCount);
     const bool anyTransparent = std::find(cs.transparentAfter.begin(), cs.transparentAfter.end(), true) != cs.transparentAfter.end();
-    if (anyTransparent) EXPECT_EQ(global.Colors(global.Count() - 1), (Rgb{0, 0, 0}));
+    if (anyTransparent) {
+      EXPECT_EQ(global.Colors(global.Count() - 1), (Rgb{0, 0, 0}));
+    }
     for (std::size_t i = 0; i < cs.transparentAfter.size(); ++i) {
       SCOPED_TRACE(i);
       const GIFFrame& f = image.Images().Frames(static_cast<int>(i));
@@ -179,7 +181,9 @@ TEST(OptimizeColorMap, MoreThan256ColoursKeepsTheMostUsed) {
         if (d < bestDist) { bestDist = d; best = k; }
       }
       ASSERT_EQ(f.Data()[p], best);
-      if (bestDist != 0) ASSERT_LE(uses[c], leastKept) << "a dropped colour was used more than a kept one";
+      if (bestDist != 0) {
+        ASSERT_LE(uses[c], leastKept) << "a dropped colour was used more than a kept one";
+      }
     }
   }
 }

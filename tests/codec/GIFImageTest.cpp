@@ -8,6 +8,7 @@
 #include <thread>
 
 using namespace framora;
+using framora::test::ExpectGiflibReadsBytes;
 using framora::test::ExpectGiflibReadsModel;
 using framora::test::TempDir;
 
@@ -204,8 +205,11 @@ TEST(GIFImage, TransparencySetters) {
     c.act(g);
     EXPECT_EQ(g.TransparentColorIndex(), c.index);
     EXPECT_EQ(f.ColorMap().Count(), c.mapCount);
-    if (c.warning) EXPECT_TRUE(rec.Saw(c.warning));
-    else EXPECT_TRUE(rec.seen.empty());
+    if (c.warning) {
+      EXPECT_TRUE(rec.Saw(c.warning));
+    } else {
+      EXPECT_TRUE(rec.seen.empty());
+    }
   }
 }
 
@@ -337,6 +341,8 @@ TEST(GIFImage, AddAndAssignOfImagesAndFrames) {
   EXPECT_TRUE(assigned.Images().Frames(0).ColorMap().Empty());
   EXPECT_EQ(assigned.Width(), source.Width());
   EXPECT_EQ(assigned.SaveToBytes(), source.SaveToBytes());
+  ExpectGiflibReadsBytes(source.SaveToBytes(), source);
+  ExpectGiflibReadsBytes(added.SaveToBytes(), added);
 
   assigned.Assign(Palette8(7, 3, Grey(3), std::vector<std::uint8_t>(21, 2)));
   EXPECT_EQ(assigned.Images().Count(), 1);
@@ -361,7 +367,9 @@ TEST(GIFImage, FramesPreparedOnThreadsMatchSequentialAdd) {
   for (auto& t : workers) t.join();
   GIFImage parallel;
   for (const PreparedFrame& p : prepared) parallel.Add(p);
-  EXPECT_EQ(parallel.SaveToBytes(), sequential.SaveToBytes());
+  const auto bytes = sequential.SaveToBytes();
+  EXPECT_EQ(parallel.SaveToBytes(), bytes);
+  ExpectGiflibReadsBytes(bytes, sequential);
 }
 
 TEST(GIFImage, TrueColourFramesAsGiflibReadsThem) {

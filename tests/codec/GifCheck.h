@@ -5,7 +5,10 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -92,6 +95,17 @@ inline void ExpectGiflibReadsModel(const std::string& path, const GIFImage& imag
     EXPECT_EQ(LoopCount(s.ExtensionBlocks, s.ExtensionBlockCount), loops);
   }
   DGifCloseFile(gif, &error);
+}
+
+// The same for bytes made by SaveToBytes/SaveToStream.
+inline void ExpectGiflibReadsBytes(const std::vector<std::uint8_t>& bytes, const GIFImage& image) {
+  TempDir dir;
+  const std::string path = dir.File("bytes.gif");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  ExpectGiflibReadsModel(path, image);
 }
 
 } // namespace framora::test

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <random>
 
 using namespace framora;
+using framora::test::ExpectGiflibReadsBytes;
 using framora::test::ExpectGiflibReadsModel;
 using framora::test::TempDir;
 
@@ -173,6 +175,7 @@ TEST(GifWriter, LoopBufferSizeAndCountWrittenWhenSet) {
   const std::vector<std::uint8_t> expect{0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
                                          0x03, 0x01, 0x34, 0x12, 0x05, 0x02, 0x04, 0x03, 0x02, 0x01, 0x00};
   EXPECT_TRUE(std::equal(expect.begin(), expect.end(), bytes.begin() + 13));
+  ExpectGiflibReadsBytes(bytes, image);
 }
 
 TEST(GifWriter, GlobalTableOnlyFramesUseItAndItsFlags) {
@@ -230,6 +233,7 @@ TEST(GifWriter, ReadBlocksAreWrittenBackAsRead) {
   expect.insert(expect.end(), {1, 'a', 0, 0x2C});
   ASSERT_GE(bytes.size(), 13 + expect.size());
   EXPECT_TRUE(std::equal(expect.begin(), expect.end(), bytes.begin() + 13));
+  ExpectGiflibReadsBytes(bytes, image);
 }
 
 TEST(GifWriter, EmptyImageFailsAndLeavesNoFile) {
@@ -285,5 +289,10 @@ TEST(GifWriter, SameImageWritesIdenticalBytesTwice) {
   GIFImage image;
   GIFFrame& f = image.Add(PaletteBitmap(30, 20, 100));
   GIFGraphicControlExtension::Create(f).SetDelay(3);
-  EXPECT_EQ(image.SaveToBytes(), image.SaveToBytes());
+  const auto bytes = image.SaveToBytes();
+  EXPECT_EQ(image.SaveToBytes(), bytes);
+  std::ostringstream stream;
+  image.SaveToStream(stream);
+  EXPECT_EQ(stream.str(), std::string(bytes.begin(), bytes.end()));
+  ExpectGiflibReadsBytes(bytes, image);
 }
