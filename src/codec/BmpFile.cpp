@@ -109,6 +109,14 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
   default: Bad("nicht unterstützte Farbtiefe " + std::to_string(bpp));
   }
 
+  // The pixel data must be in the file before anything is allocated for it.
+  const std::size_t rowBytes = (static_cast<std::size_t>(width) * bpp + 31) / 32 * 4;
+  const std::size_t used = (static_cast<std::size_t>(width) * bpp + 7) / 8;
+  if (offBits < afterHeader || offBits > size) Bad("ungültiger Datenversatz");
+  const std::size_t avail = size - offBits;
+  const std::size_t need = rowBytes * static_cast<std::size_t>(height - 1) + used;
+  if (need > avail) Bad("Bilddaten unvollständig");
+
   Bitmap bmp(static_cast<int>(width), static_cast<int>(height), outBpp);
 
   if (bpp <= 8) {
@@ -129,12 +137,6 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
     }
   }
 
-  const std::size_t rowBytes = (static_cast<std::size_t>(width) * bpp + 31) / 32 * 4;
-  const std::size_t used = (static_cast<std::size_t>(width) * bpp + 7) / 8;
-  if (offBits < afterHeader || offBits > size) Bad("ungültiger Datenversatz");
-  const std::size_t avail = size - offBits;
-  const std::size_t need = rowBytes * static_cast<std::size_t>(height - 1) + used;
-  if (need > avail) Bad("Bilddaten unvollständig");
 
   const Channel cr(masks[0]), cg(masks[1]), cb(masks[2]);
   for (std::int64_t y = 0; y < height; ++y) {
