@@ -123,7 +123,7 @@ TEST(BmpDecode, RejectsDamagedFilesWithAClearError) {
       {"tiny", [](auto& v) { v.resize(10); }},
       {"zero_width", [](auto& v) { v[18] = v[19] = v[20] = v[21] = 0; }},
       {"huge_height", [](auto& v) { v[22] = 0xFF; v[23] = 0xFF; v[24] = 0xFF; v[25] = 0x7F; }},
-      {"large_size_small_file", [](auto& v) { v[20] = 0x10; v[24] = 0x10; }}, // 2^20 x 2^20, nothing allocated
+      {"large_size_small_file", [](auto& v) { v[18] = v[22] = 0; v[20] = v[24] = 0x10; }}, // 2^20 x 2^20, nothing allocated
       {"depth_2", [](auto& v) { v[28] = 2; }},
       {"rle_compression", [](auto& v) { v[30] = 1; }},
       {"header_size_beyond_file", [](auto& v) { v[14] = 0xFF; v[15] = 0xFF; }},
