@@ -14,7 +14,7 @@ std::string bytesToString(const std::uint8_t* p, std::size_t n) {
 }
 
 // Builds the model from what the block walk delivered (all of it, or what came before an error).
-void buildModel(GIFImage& image, const gif::RawImage& raw) {
+void buildModel(GIFImage& image, gif::RawImage& raw) {
   auto& sd = image.Header().Descriptor();
   sd.ScreenWidth = raw.screen.width;
   sd.ScreenHeight = raw.screen.height;
@@ -24,7 +24,7 @@ void buildModel(GIFImage& image, const gif::RawImage& raw) {
   image.Header().Version = std::string(raw.signature + 3, 3);
   image.GlobalColorMap().Assign(raw.globalTable);
 
-  for (const gif::RawFrame& rf : raw.frames) {
+  for (gif::RawFrame& rf : raw.frames) {
     if (!rf.hasPixels && rf.extensions.empty()) continue;
     GIFFrame& frame = GIFFrame::Create(image);
     for (const gif::RawExtension& re : rf.extensions) {
@@ -59,7 +59,7 @@ void buildModel(GIFImage& image, const gif::RawImage& raw) {
       }
     }
     if (!rf.hasImage) continue;
-    if (rf.hasPixels) frame.SetPixelData(rf.descriptor.width, rf.descriptor.height, rf.pixels);
+    if (rf.hasPixels) frame.SetPixelData(rf.descriptor.width, rf.descriptor.height, std::move(rf.pixels));
     ImageDescriptor& d = frame.Descriptor();
     d.Left = rf.descriptor.left;
     d.Top = rf.descriptor.top;

@@ -62,9 +62,21 @@ LzwDecoder::Result LzwDecoder::decode(const std::uint8_t* in, std::size_t inSize
       return result;
     } else if (code < next) {
       length = length_[code];
-      const std::size_t n = std::min(length, outSize - w);
-      std::memcpy(out + w, out + offset_[code], n);  // an entry always lies wholly before w
-      w += n;
+      const std::uint8_t* src = out + offset_[code];  // an entry always lies wholly before w
+      if (length <= 16 && outSize - w >= 16) {
+        // Short strings: two fixed 8-byte moves (loaded before stored); bytes beyond the
+        // string are overwritten by the codes that follow.
+        std::uint64_t a, b;
+        std::memcpy(&a, src, 8);
+        std::memcpy(&b, src + 8, 8);
+        std::memcpy(out + w, &a, 8);
+        std::memcpy(out + w + 8, &b, 8);
+        w += length;
+      } else {
+        const std::size_t n = std::min(length, outSize - w);
+        std::memcpy(out + w, src, n);
+        w += n;
+      }
     } else {
       // The code being defined right now: previous string plus its own first byte.
       length = prevLength + 1;
