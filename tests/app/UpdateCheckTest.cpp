@@ -3,6 +3,11 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using framora::MessageKind;
@@ -173,6 +178,39 @@ TEST(UpdateCheck, GivesUpQuietlyOnServersThatFail) {
     EXPECT_TRUE(prompter.messages.isEmpty());
     EXPECT_TRUE(prompter.urls.isEmpty());
   }
+}
+
+// A listening socket whose accept queue is full: the kernel drops further connection
+// attempts, so the check waits for its connect time-out.
+TEST(UpdateCheck, ServerThatNeverTakesTheConnectionIsGivenUpAfterTheConnectTimeout) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  const quint16 port = ntohs(address.sin_port);
+  std::vector<std::unique_ptr<QTcpSocket>> fillers;
+  for (int i = 0; i < 3; ++i) {
+    fillers.push_back(std::make_unique<QTcpSocket>());
+    fillers.back()->connectToHost(QHostAddress::LocalHost, port);
+    fillers.back()->waitForConnected(200);
+  }
+
+  UpdateChecker checker = CheckerFor(port);
+  checker.connectTimeout = 300ms;
+  checker.readTimeout = 10000ms;  // only the connect time-out can end it in time
+  ScriptedPrompter prompter;
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(checker.QueryLatestVersion().isEmpty());
+  EXPECT_FALSE(checker.CheckForUpdate(prompter, 1, EnglishSite));
+  EXPECT_LT(clock.elapsed(), 3000);
+  EXPECT_TRUE(prompter.messages.isEmpty());
+  ::close(listener);
 }
 
 TEST(UpdateCheck, ClosedPortEndsQuietly) {
