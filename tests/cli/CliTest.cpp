@@ -1,0 +1,236 @@
+// framora-cli as a script would use it: build, info (text and JSON), split, rebuild from the
+// template, and the error exits.
+#include "codec/BmpFile.h"
+#include "production/GifDecode.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace framora::test {
+namespace {
+
+struct CliRun {
+  int exit = -1;
+  QString out, err;
+};
+
+QString shellQuote(const QString& s) {
+  QString q = s;
+  q.replace(u'\'', QStringLiteral("'\\''"));
+  return u'\'' + q + u'\'';
+}
+
+Bitmap Picture24(int w, int h, int seed) {
+  Bitmap b(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = b.row(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>(x * 255 / (w - 1));
+      p[1] = static_cast<std::uint8_t>(y * 255 / (h - 1));
+      p[2] = static_cast<std::uint8_t>(seed * 70 + x * y);
+    }
+  return b;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+  QTemporaryDir dir;
+  QStringList frames;
+
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    const int sizes[][2] = {{30, 20}, {48, 16}, {20, 40}};
+    for (int i = 0; i < 3; ++i) {
+      frames << dir.filePath(QStringLiteral("frame %1.bmp").arg(i));
+      SaveBmpFile(Picture24(sizes[i][0], sizes[i][1], i), QFile::encodeName(frames.last()).toStdString());
+    }
+  }
+
+  CliRun cli(const QStringList& args) const {
+    QString command = shellQuote(QStringLiteral(FRAMORA_CLI));
+    for (const QString& a : args) command += u' ' + shellQuote(a);
+    const QString out = dir.filePath("stdout.txt"), err = dir.filePath("stderr.txt");
+    command += " >" + shellQuote(out) + " 2>" + shellQuote(err);
+    CliRun r;
+    const int status = std::system(command.toLocal8Bit().constData());
+    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile o(out), e(err);
+    if (o.open(QIODevice::ReadOnly)) r.out = QString::fromUtf8(o.readAll());
+    if (e.open(QIODevice::ReadOnly)) r.err = QString::fromUtf8(e.readAll());
+    return r;
+  }
+
+  QJsonObject info(const QString& gif) const {
+    const CliRun r = cli({"info", "--json", gif});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    return doc.object();
+  }
+};
+
+TEST_F(CliTest, BuildWritesWhatInfoReports) {
+  const QString gif = dir.filePath("out.gif");
+  const CliRun r = cli(QStringList{"build", "--delay", "250", "--disposal", "2", "-o", gif} + frames);
+  ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+  const QJsonObject o = info(gif);
+  EXPECT_EQ(o["screen_width"].toInt(), 48);
+  EXPECT_EQ(o["screen_height"].toInt(), 40);
+  EXPECT_EQ(o["loop"].toInt(-1), 0);
+  const QJsonArray f = o["frames"].toArray();
+  ASSERT_EQ(f.size(), 3);
+  const int sizes[][2] = {{30, 20}, {48, 16}, {20, 40}};
+  for (int i = 0; i < 3; ++i) {
+    const QJsonObject fr = f[i].toObject();
+    EXPECT_EQ(fr["width"].toInt(), sizes[i][0]);
+    EXPECT_EQ(fr["height"].toInt(), sizes[i][1]);
+    EXPECT_EQ(fr["left"].toInt(), 0);
+    EXPECT_EQ(fr["top"].toInt(), 0);
+    EXPECT_EQ(fr["delay"].toInt(), 25);
+    EXPECT_EQ(fr["disposal"].toInt(), 2);
+    EXPECT_TRUE(fr["transparent_index"].isNull());
+    EXPECT_GT(fr["colors"].toInt(), 1);
+  }
+  const DecodedGif decoded = DecodeWithGiflib(QFile::encodeName(gif).toStdString());
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.frames.size(), 3u);
+
+  const CliRun text = cli({"info", gif});
+  EXPECT_EQ(text.exit, 0);
+  EXPECT_TRUE(text.out.contains("Screen:  48 x 40")) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains("Loop:    0 (forever)"));
+}
+
+TEST_F(CliTest, BuildOptionsFollowTheCreateRules) {
+  struct Case {
+    QStringList options;
+    QString outName;  // the name written
+    std::function<void(const QJsonObject&, const CliRun&)> check;
+  };
+  const std::vector<Case> cases = {
+      {{"--no-loop"}, "a.gif", [](const QJsonObject& o, const CliRun&) { EXPECT_TRUE(o["loop"].isNull()); }},
+      {{"--delay", "50"}, "a.gif",
+       [](const QJsonObject& o, const CliRun& r) {
+         EXPECT_EQ(r.err.count("Minimum delay 10ms!"), 3);
+         EXPECT_EQ(o["frames"].toArray()[2].toObject()["delay"].toInt(), 10);
+       }},
+      {{"--delay", "60000"}, "a.gif",
+       [](const QJsonObject& o, const CliRun& r) {
+         EXPECT_EQ(r.err.count("Maximum delay 5000ms!"), 3);
+         EXPECT_EQ(o["frames"].toArray()[0].toObject()["delay"].toInt(), 5000);
+       }},
+      {{"--delay", "soon"}, "a.gif",
+       [](const QJsonObject& o, const CliRun& r) {
+         EXPECT_EQ(r.err.count("Invalid frame delay!"), 3);
+         EXPECT_EQ(o["frames"].toArray()[0].toObject()["delay"].toInt(), 500);
+       }},
+      {{"--disposal", "7"}, "a.gif",
+       [](const QJsonObject& o, const CliRun&) { EXPECT_EQ(o["frames"].toArray()[1].toObject()["disposal"].toInt(), 0); }},
+      {{"--size", "100x90"}, "a.gif",
+       [](const QJsonObject& o, const CliRun&) {
+         EXPECT_EQ(o["screen_width"].toInt(), 100);
+         EXPECT_EQ(o["screen_height"].toInt(), 90);
+       }},
+      {{"--transparent", "FFFBF0", "--no-optimize"}, "a.gif",
+       [](const QJsonObject& o, const CliRun&) {
+         for (const auto& f : o["frames"].toArray()) EXPECT_FALSE(f.toObject()["transparent_index"].isNull());
+       }},
+      {{"--threads", "1"}, "a.gif", [](const QJsonObject& o, const CliRun&) { EXPECT_EQ(o["frames"].toArray().size(), 3); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    QFile::remove(dir.filePath(c.outName));
+    const CliRun r = cli(QStringList{"build"} + c.options + QStringList{"-o", dir.filePath("a.gif")} + frames);
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    c.check(info(dir.filePath(c.outName)), r);
+  }
+  // The output always gets the extension .gif.
+  ASSERT_EQ(cli(QStringList{"build", "-o", dir.filePath("clip.bmp")} + frames).exit, 0);
+  EXPECT_TRUE(QFile::exists(dir.filePath("clip.gif")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("clip.bmp")));
+}
+
+TEST_F(CliTest, SplitGivesFrameFilesAndATemplateThatRebuildsTheSameFrames) {
+  const QString gif = dir.filePath("out.gif");
+  ASSERT_EQ(cli(QStringList{"build", "--delay", "300", "--disposal", "1", "-o", gif} + frames).exit, 0);
+  const QString out = dir.filePath("split dir");
+  const CliRun split = cli({"split", gif, "-o", out});
+  ASSERT_EQ(split.exit, 0) << split.err.toStdString();
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(QFile::exists(out + QStringLiteral("/img%1.bmp").arg(i)));
+  QFile t(out + "/template.csv");
+  ASSERT_TRUE(t.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(t.readAll()),
+            out + "/\r\nimg0.bmp;300;1\r\nimg1.bmp;300;1\r\nimg2.bmp;300;1\r\n30;20;3\r\n");
+  const QString again = dir.filePath("again.gif");
+  const CliRun rebuild = cli({"build", "--template", out + "/template.csv", "-o", again});
+  ASSERT_EQ(rebuild.exit, 0) << rebuild.err.toStdString();
+  const DecodedGif a = DecodeWithGiflib(QFile::encodeName(gif).toStdString());
+  const DecodedGif b = DecodeWithGiflib(QFile::encodeName(again).toStdString());
+  ASSERT_TRUE(a.ok && b.ok);
+  ASSERT_EQ(a.frames.size(), b.frames.size());
+  for (std::size_t i = 0; i < a.frames.size(); ++i) {
+    EXPECT_EQ(a.frames[i].rgb, b.frames[i].rgb) << i;
+    EXPECT_EQ(a.frames[i].disposal, b.frames[i].disposal);
+  }
+}
+
+TEST_F(CliTest, ErrorsGiveAMessageAndAnExitCode) {
+  QFile junk(dir.filePath("junk.gif"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("not a gif");
+  junk.close();
+  const QString one = dir.filePath("one.gif");
+  ASSERT_EQ(cli({"build", "-o", one, frames.first()}).exit, 0);
+  struct Case {
+    QStringList args;
+    int exit;
+    QString message;
+  };
+  const std::vector<Case> cases = {
+      {{"info", dir.filePath("junk.gif")}, 2, "junk.gif"},
+      {{"info", "--json", dir.filePath("missing.gif")}, 2, "missing.gif"},
+      {{"build", dir.filePath("frame 0.bmp")}, 64, "-o"},
+      {{"build", "--bogus", "-o", dir.filePath("x.gif"), frames.first()}, 64, "unknown option --bogus"},
+      {{"build", "--size", "big", "-o", dir.filePath("x.gif"), frames.first()}, 64, "--size"},
+      {{"build", "--transparent", "red", "-o", dir.filePath("x.gif"), frames.first()}, 64, "--transparent"},
+      {{"build", "-o", dir.filePath("x.gif"), frames.first(), dir.filePath("nothere.bmp")}, 1, "nothere.bmp"},
+      {{"build", "--template", dir.filePath("none.csv"), "-o", dir.filePath("x.gif")}, 2, "none.csv"},
+      {{"split", one, "-o", dir.filePath("s")}, 1, "This file seems to be a static not an animated Gif!"},
+      {{"split", dir.filePath("missing.gif"), "-o", dir.filePath("s")}, 2, "missing.gif"},
+      {{"split", dir.filePath("frame 0.bmp"), "-o", dir.filePath("s")}, 1, "Invalid file format!"},
+      {{"explode"}, 64, "unknown command"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const CliRun r = cli(c.args);
+    EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath("x.gif")));
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  const CliRun help = cli({"--help"});
+  EXPECT_EQ(help.exit, 0);
+  for (const char* word : {"build", "split", "info", "--json", "--template", "--no-optimize"})
+    EXPECT_TRUE(help.out.contains(word)) << word;
+  const CliRun version = cli({"--version"});
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_TRUE(QRegularExpression("^framora-cli \\d+\\.\\d+\\.\\d+\\.\\d+\\n$").match(version.out).hasMatch())
+      << version.out.toStdString();
+}
+
+} // namespace
+} // namespace framora::test
