@@ -115,6 +115,7 @@ QByteArray UpdateRequestBytes(const UpdateServer& server, const QString& exeFile
   const QByteArray body =
       QByteArrayLiteral("AppName=") + LowerAscii(exeFileName).toUtf8() + QByteArrayLiteral("&MM_SUBMIT=Absenden");
   QByteArray host = server.host.toUtf8();
+  if (host.contains(':')) host = '[' + host + ']';  // IPv6 literal
   if (server.port != 80) host += ':' + QByteArray::number(server.port);
   QByteArray request;
   request += QByteArrayLiteral("POST ") + UpdateCheckPath + QByteArrayLiteral(" HTTP/1.1\r\n");

@@ -62,6 +62,8 @@ TEST(UpdateRequest, LowersOnlyAsciiLettersAndEncodesNothing) {
   const QByteArray request =
       framora::UpdateRequestBytes({QStringLiteral("www.framora.com"), 80}, QStringLiteral("Gif Ä&B.Exe"));
   EXPECT_TRUE(request.contains("\r\nHost: www.framora.com\r\n"));
+  EXPECT_TRUE(framora::UpdateRequestBytes({QStringLiteral("::1"), 8080}, QStringLiteral("framora"))
+                  .contains("\r\nHost: [::1]:8080\r\n"));
   EXPECT_TRUE(request.endsWith("\r\n\r\nAppName=gif \xc3\x84&b.exe&MM_SUBMIT=Absenden"));
 }
 
