@@ -12,7 +12,7 @@ namespace framora {
 namespace {
 
 constexpr int kCoarseBits = 5;  // 32 values per side
-constexpr int kFineBits = 3;    // 8 values per side
+constexpr int kFineBits = 4;    // 8 values per side
 constexpr int kCoarseSide = 256 >> kCoarseBits;
 constexpr int kFineSide = 256 >> kFineBits;
 
@@ -25,7 +25,6 @@ int Dist(const Rgb& c, int r, int g, int b) {
 int Near(int v, int lo, int hi) { return v < lo ? lo - v : (v > hi ? v - hi : 0); }
 int Far(int v, int lo, int hi) { return std::max(v - lo, hi - v); }
 
-int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 } // namespace
 
@@ -48,7 +47,7 @@ int NearestColorFinder::FindLinear(const std::vector<Rgb>& palette, int r, int g
   return best;
 }
 
-void NearestColorFinder::Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size,
+void NearestColorFinder::Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size, bool sort,
                                std::vector<Candidate>& into) {
   const int r1 = r0 + size - 1, g1 = g0 + size - 1, b1 = b0 + size - 1;
   // No point of the box is farther than minMax from its nearest entry, so only entries that
@@ -66,6 +65,7 @@ void NearestColorFinder::Prune(const Candidate* from, int fromCount, int r0, int
     const int d = nr * nr + ng * ng + nb * nb;
     if (d <= minMax) into.push_back(Candidate{d, from[i].index});
   }
+  if (!sort) return; // coarse lists only feed the fine ones
   std::sort(into.begin() + static_cast<std::ptrdiff_t>(first), into.end(), [](const Candidate& a, const Candidate& b) {
     return a.nearDist != b.nearDist ? a.nearDist < b.nearDist : a.index < b.index;
   });
@@ -77,7 +77,7 @@ const NearestColorFinder::CellList& NearestColorFinder::Coarse(int r, int g, int
   if (cell.start < 0) {
     cell.start = static_cast<std::int32_t>(coarseItems_.size());
     Prune(all_.data(), static_cast<int>(all_.size()), cr << kCoarseBits, cg << kCoarseBits, cb << kCoarseBits,
-          1 << kCoarseBits, coarseItems_);
+          1 << kCoarseBits, false, coarseItems_);
     cell.count = static_cast<std::int32_t>(coarseItems_.size()) - cell.start;
   }
   return cell;
@@ -90,7 +90,7 @@ const NearestColorFinder::CellList& NearestColorFinder::Fine(int r, int g, int b
     const CellList& parent = Coarse(r, g, b);
     cell.start = static_cast<std::int32_t>(fineItems_.size());
     Prune(coarseItems_.data() + parent.start, parent.count, fr << kFineBits, fg << kFineBits, fb << kFineBits,
-          1 << kFineBits, fineItems_);
+          1 << kFineBits, true, fineItems_);
     cell.count = static_cast<std::int32_t>(fineItems_.size()) - cell.start;
   }
   return cell;
@@ -114,19 +114,34 @@ int NearestColorFinder::Search(int r, int g, int b) {
 
 namespace {
 
-// LimitError for every value (sum + 8) / 16 can take: |sum| <= 16 * 255.
-struct ErrorLimitTable {
-  std::int16_t v[2 * 256 + 1];
-  constexpr ErrorLimitTable() : v() {
-    for (int e = -256; e <= 256; ++e) {
+// The correction a pixel receives from the sum of errors arriving at it (in sixteenths):
+// (sum + 8) / 16 truncated, then libjpeg's limit (small errors pass, medium ones are halved
+// beyond 16, large ones stop at 32). Every error is at most 255 per component, so the
+// sum of its 7/16 + 3/16 + 5/16 + 1/16 shares stays within ±16 · 255.
+constexpr int kMaxSum = 16 * 255;
+struct CorrectionTable {
+  std::int8_t v[2 * kMaxSum + 1];
+  constexpr CorrectionTable() : v() {
+    for (int sum = -kMaxSum; sum <= kMaxSum; ++sum) {
+      const int e = (sum + 8) / 16;
       const int a = e < 0 ? -e : e;
       const int l = a < 16 ? a : (a < 48 ? 16 + (a - 16) / 2 : 32);
-      v[e + 256] = static_cast<std::int16_t>(e < 0 ? -l : l);
+      v[sum + kMaxSum] = static_cast<std::int8_t>(e < 0 ? -l : l);
     }
   }
-  int operator()(int e) const { return v[e + 256]; }
+  int operator()(int sum) const { return v[sum + kMaxSum]; }
 };
-constexpr ErrorLimitTable kLimit;
+constexpr CorrectionTable kCorrection;
+
+// Clamping of source + correction (-32..287) to 0..255.
+struct ClampTable {
+  std::uint8_t v[256 + 64];
+  constexpr ClampTable() : v() {
+    for (int i = 0; i < 256 + 64; ++i) v[i] = static_cast<std::uint8_t>(i < 32 ? 0 : (i > 287 ? 255 : i - 32));
+  }
+  int operator()(int value) const { return v[value + 32]; }
+};
+constexpr ClampTable kClamp;
 
 } // namespace
 
@@ -156,9 +171,9 @@ void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width
       const std::uint8_t* s = src + 3 * x;
       int* up = above + 3 * (x + 1);
       // Truncating division, as the original integer arithmetic does.
-      const int r = Clamp255(s[0] + kLimit((carryR + up[0] + 8) / 16));
-      const int g = Clamp255(s[1] + kLimit((carryG + up[1] + 8) / 16));
-      const int b = Clamp255(s[2] + kLimit((carryB + up[2] + 8) / 16));
+      const int r = kClamp(s[0] + kCorrection(carryR + up[0]));
+      const int g = kClamp(s[1] + kCorrection(carryG + up[1]));
+      const int b = kClamp(s[2] + kCorrection(carryB + up[2]));
       const int index = finder.Find(r, g, b);
       dst[x] = static_cast<std::uint8_t>(index);
       const Rgb& p = palette[static_cast<std::size_t>(index)];

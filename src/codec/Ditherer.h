@@ -20,7 +20,7 @@ public:
     if (palette_.empty()) return 0;
     const std::uint32_t key = (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
                               static_cast<std::uint32_t>(b);
-    CacheEntry& e = cache_[((key * 2654435761u) >> 18) & (kCacheSize - 1)];
+    CacheEntry& e = cache_[(key * 2654435761u) >> 16];
     if (e.key == key) return e.index;
     const int index = Search(r, g, b);
     e = CacheEntry{key, index};
@@ -40,7 +40,8 @@ private:
   };
   int Search(int r, int g, int b);
   // Entries of `from` that can be nearest inside the box [lo, lo + size) per component.
-  void Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size, std::vector<Candidate>& into);
+  void Prune(const Candidate* from, int fromCount, int r0, int g0, int b0, int size, bool sort,
+             std::vector<Candidate>& into);
   const CellList& Coarse(int r, int g, int b);
   const CellList& Fine(int r, int g, int b);
 
@@ -48,7 +49,7 @@ private:
   std::vector<Candidate> all_;
   std::vector<CellList> coarse_, fine_;
   std::vector<Candidate> coarseItems_, fineItems_;
-  static constexpr std::size_t kCacheSize = 1 << 14;
+  static constexpr std::size_t kCacheSize = 1 << 16;
   struct CacheEntry {
     std::uint32_t key = 0xFFFFFFFFu;
     std::int32_t index = 0;

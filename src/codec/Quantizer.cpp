@@ -5,7 +5,7 @@
 namespace framora {
 
 namespace {
-constexpr std::size_t kCacheSize = 4096;
+constexpr std::size_t kCacheSize = 1 << 14;
 }
 
 ColorQuantizer::ColorQuantizer(int maxColors) : maxColors_(std::max(1, maxColors)), cache_(kCacheSize) {
@@ -38,9 +38,10 @@ std::int32_t ColorQuantizer::NewNode(int level) {
   return id;
 }
 
-void ColorQuantizer::AddColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+// Kept in one piece with AddPixels so the per-pixel path has no call.
+[[gnu::always_inline]] inline void ColorQuantizer::Insert(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   const std::uint32_t key = (static_cast<std::uint32_t>(r >> 2) << 12) | (static_cast<std::uint32_t>(g >> 2) << 6) | (b >> 2);
-  CacheEntry& ce = cache_[(key * 2654435761u) >> 20 & (kCacheSize - 1)];
+  CacheEntry& ce = cache_[(key * 2654435761u) >> 18];
   std::int32_t leaf;
   if (ce.key == key && nodes_[static_cast<std::size_t>(ce.leaf)].serial == ce.serial) {
     leaf = ce.leaf;
@@ -68,8 +69,10 @@ void ColorQuantizer::AddColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   while (leafCount_ > maxColors_) ReduceTree();
 }
 
+void ColorQuantizer::AddColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) { Insert(r, g, b); }
+
 void ColorQuantizer::AddPixels(const std::uint8_t* rgb, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i, rgb += 3) AddColor(rgb[0], rgb[1], rgb[2]);
+  for (std::size_t i = 0; i < count; ++i, rgb += 3) Insert(rgb[0], rgb[1], rgb[2]);
 }
 
 void ColorQuantizer::ReduceTree() {

@@ -36,6 +36,7 @@ private:
     bool leaf = false;
   };
 
+  void Insert(std::uint8_t r, std::uint8_t g, std::uint8_t b);
   std::int32_t NewNode(int level);
   void ReduceTree();
   void Collect(std::int32_t node, std::vector<Rgb>& out) const;
