@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -123,6 +124,39 @@ private:
   std::vector<std::thread> workers_;
 };
 
+// Runs a long step on a helper thread while the calling thread keeps calling `idle`
+// (the window repaints); without `idle` it simply runs here. Exceptions reach the caller.
+void runWithIdle(const std::function<void()>& step, const std::function<void()>& idle) {
+  if (!idle) {
+    step();
+    return;
+  }
+  std::mutex m;
+  std::condition_variable cv;
+  bool finished = false;
+  std::exception_ptr error;
+  std::thread worker([&] {
+    try {
+      step();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    std::lock_guard lock(m);
+    finished = true;
+    cv.notify_all();
+  });
+  std::unique_lock lock(m);
+  while (!finished) {
+    lock.unlock();
+    idle();
+    lock.lock();
+    cv.wait_for(lock, std::chrono::milliseconds(15), [&] { return finished; });
+  }
+  lock.unlock();
+  worker.join();
+  if (error) std::rethrow_exception(error);
+}
+
 // A delay cell in milliseconds -> hundredths, with the boxes the build shows.
 int delayHundredths(const QString& cell, Prompter& prompter) {
   const std::optional<int> ms = toInt(trimBlanks(cell));
@@ -185,10 +219,12 @@ int GifBuilder::DetectBackgroundIndex(const GIFImage& image) {
 }
 
 GIFFrame& GifBuilder::AddFrame(const Picture& picture, int delay, int disposal) {
+  if (!currentGif_) throw std::logic_error("AddFrame needs a build in progress");
   return AddFrame(PrepareFrame(picture.Bitmap(), currentGif_->Reduction()), delay, disposal);
 }
 
 GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disposal) {
+  if (!currentGif_) throw std::logic_error("AddFrame needs a build in progress");
   GIFFrame& frame = currentGif_->Add(picture);
   if (currentGif_->Images().Count() == 1 && inputs_.loop) GIFAppExtNSLoop::Create(frame).SetLoops(0);
   GIFGraphicControlExtension& gce = GIFGraphicControlExtension::Create(frame);
@@ -307,7 +343,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
 
   if (inputs.optimize) {
     try {
-      currentGif_->OptimizeColorMap();
+      runWithIdle([this] { currentGif_->OptimizeColorMap(); }, callbacks.idle);
     } catch (const std::exception& e) {
       prompter_.message(MessageKind::Error, messageOf(e));
       result.outcome = BuildResult::Outcome::Failed;
@@ -321,7 +357,8 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
   }
   const QString file = WithGifExtension(chosen);
   try {
-    currentGif_->SaveToFile(localPath(file));
+    const std::string target = localPath(file);
+    runWithIdle([this, &target] { currentGif_->SaveToFile(target); }, callbacks.idle);
     if (callbacks.playAnimation) callbacks.playAnimation(file);
     result.sizeText = KilobyteText(FileSizeBytes(file));
   } catch (const FileError& e) {

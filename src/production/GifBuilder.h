@@ -41,7 +41,9 @@ struct BuildCallbacks {
   std::function<void(bool busy)> busyCursor;            // hourglass on / off
   std::function<void(const QString& text)> panelInfo;   // PanelInfo text
   std::function<void(int done, int total)> progress;    // frames added / frames to add
-  // Called repeatedly while the calling thread waits for a worker (e.g. to repaint).
+  // Called repeatedly (every ~15 ms) while the calling thread waits for workers, the colour-map
+  // optimisation or the encoding of the file, e.g. to let the window repaint. It must not
+  // start another command or touch CurrentGif.
   std::function<void()> idle;
   // Image1's picture: every frame's picture as it is added (the last one stays shown).
   std::function<void(const std::shared_ptr<const Picture>& picture)> stillPicture;

@@ -305,6 +305,8 @@ TEST_F(BuildTest, ParallelBuildWritesTheSameBytesAndBoxesAsASequentialOne) {
                                         << threads << " window " << window);
         builder.threadCount = threads;
         builder.lookAhead = window;
+        int idleCalls = 0;
+        builder.callbacks.idle = threads > 2 ? std::function<void()>([&] { ++idleCalls; }) : std::function<void()>();
         prompter.messages.clear();
         int lastDone = -1;
         builder.callbacks.progress = [&](int done, int total) {
