@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 }
 
@@ -63,6 +64,8 @@ QStringList AviInfoLines(const QString& path, int width, int height, double runT
 }
 
 namespace {
+
+constexpr int kMaxFrameSide = 16384;
 
 // ---- frame files ------------------------------------------------------------------------------
 
@@ -341,7 +344,9 @@ AviExtractResult ExtractAviFrames(const QString& path, const AviExtractRequest& 
       if (got > 0 && rgb.empty()) {
         const int w = result.width > 0 ? result.width : frame->width;
         const int h = result.height > 0 ? result.height : frame->height;
-        if (w > 0 && h > 0) rgb = Bitmap(w, h, 24);
+        // A header may claim any size; the picture has to be one a BMP file can hold.
+        if (w > 0 && h > 0 && w <= kMaxFrameSide && h <= kMaxFrameSide && av_image_check_size(static_cast<unsigned>(w), static_cast<unsigned>(h), 0, nullptr) == 0)
+          rgb = Bitmap(w, h, 24);
       }
       if (got <= 0 || rgb.empty() || !toRgb(frame.get(), sws, rgb)) {
         lastWord.emplace(MessageKind::Warning, kTextErrorCreatingFrame + QString::number(p));
