@@ -5,7 +5,9 @@
 namespace framora::fuzz {
 inline bool init() {
   gif::limits.maxFramePixels = std::size_t{1} << 22;
+  gif::limits.maxFillPixels = std::size_t{1} << 22;
   gif::limits.maxTotalPixels = std::size_t{1} << 24;
+  gif::limits.maxCachedPixels = std::size_t{1} << 24;
   return true;
 }
 inline const bool initialised = init();

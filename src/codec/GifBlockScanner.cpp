@@ -146,6 +146,15 @@ bool GifBlockScanner::readGraphicControl(GraphicControl& gc, bool& complete) {
   return false;
 }
 
+std::size_t maxLzwOutput(std::size_t dataBytes, int minCodeSize) {
+  // Codes are at least minCodeSize + 1 bits wide; the i-th code after a clear stands for at
+  // most i + 1 pixels, and no code for more than the dictionary's longest string.
+  const std::size_t n = dataBytes * 8 / static_cast<std::size_t>(std::max(1, minCodeSize + 1));
+  const std::size_t longest = 8193;
+  if (n <= 2 * longest) return n * (n + 1) / 2;
+  return n * longest;
+}
+
 std::vector<std::uint8_t> readAll(std::istream& in) {
   std::vector<std::uint8_t> bytes;
   char buf[65536];

@@ -12,12 +12,16 @@
 
 namespace framora::gif {
 
-// Hostile headers may claim 65535 x 65535 pixels per frame and thousands of frames.
-// These caps keep every reader's memory bounded; a legitimate animation stays far below them.
-// (Fuzz targets lower them to keep each run quick.)
+// Hostile headers may claim 65535 x 65535 pixels per frame and thousands of frames with
+// hardly any data. These caps keep every reader's memory bounded; a legitimate animation
+// stays far below them. (Fuzz targets lower them to keep each run quick.)
 struct Limits {
-  std::size_t maxFramePixels = std::size_t{1} << 26;  // 64 Mi pixels for one raster or canvas
-  std::size_t maxTotalPixels = std::size_t{1} << 29;  // all frames decoded by one read
+  std::size_t maxFramePixels = std::size_t{1} << 26;   // one raster or composed canvas: 64 Mi pixels
+  // Pixels that no image data can reach (a frame larger than its data could ever fill) are
+  // counted over one read; this is what a header full of empty frames would cost.
+  std::size_t maxFillPixels = std::size_t{1} << 26;
+  std::size_t maxTotalPixels = std::size_t{1} << 30;   // all frames of one read, data or not
+  std::size_t maxCachedPixels = std::size_t{1} << 28;  // decoded frames the preview image keeps
 };
 inline Limits limits;
 
@@ -94,6 +98,9 @@ private:
   std::size_t size_;
   std::size_t pos_ = 0;
 };
+
+// The most pixels LZW data of the given size can produce with the given minimum code size.
+std::size_t maxLzwOutput(std::size_t dataBytes, int minCodeSize);
 
 // Reads the rest of a stream into memory.
 std::vector<std::uint8_t> readAll(std::istream& in);

@@ -60,6 +60,7 @@ void GifStructureReader::read(const std::uint8_t* data, std::size_t size, RawIma
   GifBlockScanner scan(data, size);
   out = RawImage{};
   pixelsAllocated_ = 0;
+  fillPixels_ = 0;
   struct Consumed {  // records how far reading got, whatever way it ends
     RawImage& img; GifBlockScanner& scan;
     ~Consumed() { img.consumed = scan.position(); }
@@ -187,9 +188,16 @@ void GifStructureReader::readImage(GifBlockScanner& scan, RawImage& img, RawFram
     scan.skipSubBlocks();
     return;
   }
+  std::vector<std::uint8_t> lzw;
+  const bool complete = haveCodeSize && scan.collectSubBlocks(lzw);
   const std::size_t pixels = static_cast<std::size_t>(d.width) * d.height;
-  if (pixels > limits.maxFramePixels || pixelsAllocated_ + pixels > limits.maxTotalPixels) fail(Msg::TooLarge);
+  const std::size_t reachable = haveCodeSize ? maxLzwOutput(lzw.size(), codeSize) : 0;
+  const std::size_t fillOnly = pixels > reachable ? pixels - reachable : 0;
+  if (pixels > limits.maxFramePixels || pixelsAllocated_ + pixels > limits.maxTotalPixels ||
+      fillPixels_ + fillOnly > limits.maxFillPixels)
+    fail(Msg::TooLarge);
   pixelsAllocated_ += pixels;
+  fillPixels_ += fillOnly;
 
   // Pixels the data does not reach keep the transparent index (or 0).
   std::uint8_t fill = 0;
@@ -200,8 +208,6 @@ void GifStructureReader::readImage(GifBlockScanner& scan, RawImage& img, RawFram
   frame.hasPixels = pixels > 0;
   if (!haveCodeSize) { warn(Msg::PrematureEnd); return; }
 
-  std::vector<std::uint8_t> lzw;
-  const bool complete = scan.collectSubBlocks(lzw);
   if (pixels == 0) { if (!complete) warn(Msg::PrematureEnd); return; }
   std::unique_ptr<std::uint8_t[]> rows;
   std::uint8_t* target = frame.pixels.data();

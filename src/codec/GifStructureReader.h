@@ -72,6 +72,7 @@ private:
   const Wording& w_;
   WarningCallback warn_;
   std::size_t pixelsAllocated_ = 0;
+  std::size_t fillPixels_ = 0;
 };
 
 } // namespace framora::gif

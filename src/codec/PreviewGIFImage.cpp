@@ -87,7 +87,7 @@ void PreviewGIFFrame::decode() const {
 
 void PreviewGIFImage::noteDecoded(const PreviewGIFFrame* frame) {
   decodedPixels_ += frame->bitmap_.data().size();
-  if (decodedPixels_ <= gif::limits.maxTotalPixels) return;
+  if (decodedPixels_ <= gif::limits.maxCachedPixels) return;
   // Over budget: keep only this frame decoded, the others decode again when needed.
   for (auto& f : frames_) {
     if (f.get() == frame || !f->decoded_) continue;
