@@ -243,6 +243,15 @@ GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disp
 
 BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
   BuildResult result;
+  if (running_) {
+    result.outcome = BuildResult::Outcome::Busy;
+    return result;
+  }
+  running_ = true;
+  struct Running {
+    bool& flag;
+    ~Running() { flag = false; }
+  } running{running_};
   inputs_ = inputs;
   autoTransIndex_ = -1;
   if (callbacks.stopAnimation) callbacks.stopAnimation();

@@ -60,6 +60,7 @@ struct BuildResult {
     Failed,       // an error box was shown; nothing saved
     Cancelled,    // save dialog cancelled
     Saved,
+    Busy,         // called again (from idle) while a build runs: ignored
   };
   Outcome outcome = Outcome::Failed;
   int frames = 0;       // frames in CurrentGif
@@ -104,6 +105,7 @@ private:
   std::unique_ptr<GIFImage> currentGif_;
   BuildInputs inputs_;
   int autoTransIndex_ = -1;
+  bool running_ = false;
 };
 
 // The file's size in bytes (0 when it cannot be told); FileError when it cannot be opened.

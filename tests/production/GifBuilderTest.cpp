@@ -329,6 +329,18 @@ TEST_F(BuildTest, ParallelBuildWritesTheSameBytesAndBoxesAsASequentialOne) {
   }
 }
 
+TEST_F(BuildTest, ABuildStartedWhileOneRunsIsIgnored) {
+  setRows(model, {{frame(0), "500", "0"}, {frame(1), "500", "0"}});
+  builder.threadCount = 2;
+  BuildResult inner;
+  builder.callbacks.idle = [&] {
+    if (inner.outcome != BuildResult::Outcome::Busy) inner = builder.CreateAnimatedGif(in);
+  };
+  EXPECT_EQ(buildSavingAs("out.gif").outcome, BuildResult::Outcome::Saved);
+  EXPECT_EQ(inner.outcome, BuildResult::Outcome::Busy);
+  EXPECT_EQ(builder.CurrentGif()->Images().Count(), 2);
+}
+
 TEST_F(BuildTest, StillPictureFollowsEveryFrameAndKeepsTheLast) {
   setRows(model, {{frame(0, 8, 6), "500", "0"}, {frame(1, 9, 7), "500", "0"}});
   QList<int> widths;
