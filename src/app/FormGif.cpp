@@ -189,8 +189,8 @@ void FormGif::buildControls() {
 
   Label3 = label(central, "Label3", QStringLiteral("Position"), QRect(8, 269, 48, 16));
   Label2 = label(central, "Label2", QStringLiteral("Image file"), QRect(60, 269, 150, 16));
-  Label8 = label(central, "Label8", QStringLiteral("Delay ms"), QRect(226, 269, 70, 16));
-  Label1 = label(central, "Label1", QStringLiteral("Modus"), QRect(282, 269, 48, 16), Qt::AlignRight | Qt::AlignVCenter);
+  Label8 = label(central, "Label8", QStringLiteral("Delay ms"), QRect(214, 269, 84, 16));
+  Label1 = label(central, "Label1", QStringLiteral("Modus"), QRect(292, 269, 38, 16), Qt::AlignRight | Qt::AlignVCenter);
 
   Label4 = label(central, "Label4", QStringLiteral("GIF"), QRect(8, 292, 24, 22));
   Label6 = label(central, "Label6", QStringLiteral("Width"), QRect(32, 292, 42, 22));
@@ -238,6 +238,7 @@ void FormGif::buildControls() {
   PanelColor = colouredPanel(central, "PanelColor", QRect(44, 462, 50, 30), noTransparentColour());
   PanelColor->setFrameShape(QFrame::Panel);
   PanelColor->setFrameShadow(QFrame::Sunken);
+  setTransparentColour(noTransparentColour());
   PanelInfo = label(central, "PanelInfo", QString(), QRect(98, 467, 250, 20));
 
   LabelPreview = label(central, "LabelPreview", QStringLiteral("Preview"), QRect(kPanelAnimLeft, 8, 200, 20));
@@ -384,7 +385,9 @@ bool FormGif::stillViewStretched() const { return Image1->hasScaledContents(); }
 
 void FormGif::syncEdits() {
   auto put = [](QLineEdit* e, const QString& t) {
-    if (e->text() != t) e->setText(t);
+    if (e->text() == t) return;
+    e->setText(t);
+    e->setCursorPosition(0);  // long folders show their start, as typed
   };
   put(EditPfad, editor_.folderText());
   put(EditWidth, editor_.widthText());
