@@ -40,6 +40,7 @@ struct LanguageCase {
   const char* linkText;
   bool englishPicture;
 };
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << "language " << c.language; }
 
 class AboutBoxLanguages : public testing::TestWithParam<LanguageCase> {};
 
@@ -65,6 +66,7 @@ struct LinkCase {
   const char* widget;
   const char* url;
 };
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.widget << " language " << c.language; }
 
 class AboutBoxLinks : public testing::TestWithParam<LinkCase> {};
 

@@ -72,6 +72,7 @@ struct VersionCase {
   QByteArray replyBody;
   bool updateShown;
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.own << " vs " << testing::PrintToString(c.replyBody.toStdString()); }
 
 class UpdateVersions : public testing::TestWithParam<VersionCase> {};
 
@@ -140,6 +141,7 @@ struct ReplyCase {
   QByteArray response;
   bool counts;
 };
+void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.name; }
 
 class UpdateReplies : public testing::TestWithParam<ReplyCase> {};
 
