@@ -75,10 +75,7 @@ void buildModel(GIFImage& image, gif::RawImage& raw) {
 
 void GIFImage::LoadFromFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
-    Clear();
-    Warning(gsError, "Datei kann nicht geöffnet werden: " + fileName);
-  }
+  if (!in) Warning(gsError, "Datei kann nicht geöffnet werden: " + fileName);  // the content stays
   LoadFromStream(in);
 }
 

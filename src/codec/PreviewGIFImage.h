@@ -100,7 +100,8 @@ public:
   TGIFVersion Version() const { return version_; }
   bool Transparent() const;
   bool Corrupted() const;
-  // The data ended before the trailer (the frames found are kept).
+  // Reading stopped before a trailer: the data ended, or a byte started no block (the frames
+  // found are kept).
   bool Truncated() const { return truncated_; }
   const std::vector<std::string>& Comments() const { return comments_; }
 
