@@ -164,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"redirect", "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 7\r\n\r\n2.0.0.0", false},
         ReplyCase{"body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 70\r\n\r\n2.0.0.0", false},
         ReplyCase{"chunks cut short", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\n2.0.0.0\r\n", false},
+        ReplyCase{"more than 64 KiB", LoopbackHttpServer::ok("2.0.0.0\r\n" + QByteArray(70000, 'x')), false},
         ReplyCase{"not HTTP", "2.0.0.0\r\n", false},
         ReplyCase{"headers never end", "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n", false}),
     [](const testing::TestParamInfo<ReplyCase>& info) { return std::to_string(info.index); });
