@@ -52,6 +52,8 @@ const Script kScripts[] = {
       {Act::Release, {}, false, kTeal, kTeal}}},
 };
 
+void PrintTo(const Script& c, std::ostream* os) { *os << c.name; }
+
 class ColorPickerTest : public ::testing::TestWithParam<Script> {
 protected:
   void SetUp() override {

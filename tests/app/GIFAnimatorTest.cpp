@@ -88,6 +88,8 @@ const PlayCase kPlayCases[] = {
       {"PPPP", "PPPP", "PPPP", "PPPP", "P"}}},
 };
 
+void PrintTo(const PlayCase& c, std::ostream* os) { *os << c.name; }
+
 class GIFAnimatorPlayTest : public GIFAnimatorTest, public ::testing::WithParamInterface<PlayCase> {};
 
 TEST_P(GIFAnimatorPlayTest, TicksShowComposedFrames) {
