@@ -617,7 +617,7 @@ void FormGif::SpeedButtonViewClick() {
   if (r < 0) return;
   GIFAnimator->hide();
   try {
-    showStillPicture(loadPictureWithQt(editor_.framePath(r)));
+    showStillPicture(editor_.picture(editor_.framePath(r)));
   } catch (const FileError& e) {
     prompter_.message(MessageKind::Error, e.text());
   }

@@ -5,8 +5,11 @@
 #include "platform/FileFilter.h"
 #include "platform/Paths.h"
 #include "platform/Prompter.h"
+#include "codec/Error.h"
+#include "codec/Picture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -24,6 +27,39 @@ QImage loadPictureWithQt(const QString& path) {
   QImage image = reader.read();
   if (image.isNull())
     throw FileError(QStringLiteral("Cannot load picture \"%1\": %2").arg(path, reader.errorString()));
+  return image;
+}
+
+QImage loadPicture(const QString& path) {
+  Picture picture;
+  try {
+    picture.LoadFromFile(QFile::encodeName(path).toStdString());
+  } catch (const std::exception& e) {
+    throw FileError(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what())));
+  }
+  const Bitmap& b = picture.Bitmap();
+  QImage image(b.width(), b.height(), QImage::Format_RGB32);
+  for (int y = 0; y < b.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    if (b.isPalette()) {
+      for (int x = 0; x < b.width(); ++x) {
+        const Rgb c = b.pixel(x, y);
+        line[x] = qRgb(c.r, c.g, c.b);
+      }
+    } else {
+      const std::uint8_t* src = b.row(y);
+      for (int x = 0; x < b.width(); ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
+    }
+  }
+  // A GIF's logical screen may be larger than its first image.
+  if (picture.Width() > b.width() || picture.Height() > b.height()) {
+    QImage screen(std::max(picture.Width(), b.width()), std::max(picture.Height(), b.height()), QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    for (int y = 0; y < image.height(); ++y)
+      std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(y)), image.width(),
+                  reinterpret_cast<QRgb*>(screen.scanLine(y)));
+    return screen;
+  }
   return image;
 }
 

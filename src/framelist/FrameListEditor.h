@@ -18,7 +18,10 @@ class Prompter;
 
 // Loads a picture file; throws (FileError or another std::exception) when it cannot.
 using PictureLoader = std::function<QImage(const QString& path)>;
-// The default loader: Qt's image readers, the format chosen by the file's extension and content.
+// The default loader: the codec's picture loader (format chosen by the extension, a name
+// without one by the first bytes). Errors carry the file's path and the loader's message.
+QImage loadPicture(const QString& path);
+// Qt's image readers, for formats the codec does not know.
 QImage loadPictureWithQt(const QString& path);
 
 // What the frame options dialog answered: a delay (0 = keep), a disposal (-1 = keep) and
@@ -42,6 +45,8 @@ public:
   const FrameListModel& model() const { return model_; }
   QItemSelectionModel& selection() { return selection_; }
   void setPictureLoader(PictureLoader loader) { loader_ = std::move(loader); }
+  // Loads through the current loader; throws like it.
+  QImage picture(const QString& path) const { return loader_(path); }
 
   // Companion texts.
   QString folderText() const { return folder_; }
@@ -105,7 +110,7 @@ private:
 
   FrameListModel model_;
   QItemSelectionModel selection_;
-  PictureLoader loader_ = loadPictureWithQt;
+  PictureLoader loader_ = loadPicture;
   QString folder_, width_, height_, count_;
   TextBuffer memoDaten_;
 };

@@ -237,3 +237,29 @@ TEST_F(FrameOptionsTest, NothingOpensWithoutACurrentFrame) {
   EXPECT_FALSE(editor.StringGrid1DblClick(ask));
   EXPECT_FALSE(asked);
 }
+
+TEST_F(OpenImagesTest, PicturesComeThroughTheCodecsLoader) {
+  QImage png(33, 21, QImage::Format_RGB32);
+  png.fill(qRgb(10, 200, 30));
+  ASSERT_TRUE(png.save(path("p.png"), "PNG"));
+  QImage jpg(12, 40, QImage::Format_RGB32);
+  jpg.fill(qRgb(200, 10, 30));
+  ASSERT_TRUE(jpg.save(path("j.jpg"), "JPEG"));
+  QImage indexed(5, 6, QImage::Format_Indexed8);
+  indexed.setColorTable({qRgb(1, 2, 3), qRgb(250, 128, 7)});
+  indexed.fill(1);
+  ASSERT_TRUE(indexed.save(path("i.bmp"), "BMP"));
+
+  const QImage shown = loadPicture(path("i.bmp"));
+  EXPECT_EQ(shown.pixel(2, 3), qRgb(250, 128, 7));
+  EXPECT_EQ(loadPicture(path("p.png")).pixel(0, 0), qRgb(10, 200, 30));
+
+  openFiles({"p.png", "j.jpg", "i.bmp"});
+  EXPECT_EQ(editor.widthText(), "33");
+  EXPECT_EQ(editor.heightText(), "40");
+
+  writeBytes(path("n.xyz"), "whatever");
+  openFiles({"p.png", "n.xyz"});
+  ASSERT_EQ(prompter.messages.size(), 1);
+  EXPECT_TRUE(prompter.messages[0].text.startsWith(path("n.xyz") + ": ")) << prompter.messages[0].text.toStdString();
+}
