@@ -107,7 +107,8 @@ bool StillView::tick() {
 bool StillView::advance(int overrunMs) {
   timer_.stop();
   if (!animation_ || !animation_->Advance()) return false;
-  image_ = canvasImage(animation_->Picture());
+  // A screen too large to compose has no canvas: the first image stays.
+  if (QImage next = canvasImage(animation_->Picture()); !next.isNull()) image_ = std::move(next);
   update();
   clock_.start();
   timer_.start(StillAnimation::WaitMs(animation_->DelayHundredths(animation_->FrameIndex()), 100, overrunMs));
