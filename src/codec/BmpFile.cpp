@@ -10,7 +10,9 @@ namespace framora {
 
 namespace {
 
-constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
+constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
+// Run-length data can describe far more pixels than it has bytes; cap what it may ask for.
+constexpr std::int64_t kMaxRlePixels = std::int64_t{1} << 26;
 // Keeps a hostile header from asking for absurd sizes before the data-size check.
 constexpr std::int64_t kMaxSide = 1 << 20;
 
@@ -50,6 +52,43 @@ void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   Put16(out, v & 0xFFFF);
   Put16(out, v >> 16);
+}
+
+// BI_RLE8 / BI_RLE4: runs, absolute runs, line ends, deltas. Pixels the data does not reach
+// stay index 0; whatever would fall outside the picture is dropped; data ending early ends it.
+void DecodeRle(const std::uint8_t* p, std::size_t n, bool four, Bitmap& bmp) {
+  const int w = bmp.width(), h = bmp.height();
+  int x = 0, y = 0; // y counts rows from the bottom
+  auto put = [&](std::uint8_t v) {
+    if (x < w && y < h) bmp.row(h - 1 - y)[x] = v;
+    ++x;
+  };
+  std::size_t i = 0;
+  while (i + 1 < n && y < h) {
+    const std::uint8_t count = p[i], value = p[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k) put(four ? ((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
+    } else if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      if (i + 1 >= n) break;
+      x += p[i];
+      y += p[i + 1];
+      i += 2;
+    } else {
+      const std::size_t bytes = four ? (value + 1u) / 2 : value;
+      if (i + bytes > n) break;
+      for (int k = 0; k < value; ++k) {
+        const std::uint8_t b = p[i + (four ? static_cast<std::size_t>(k / 2) : static_cast<std::size_t>(k))];
+        put(four ? ((k & 1) ? (b & 0x0F) : (b >> 4)) : b);
+      }
+      i += (bytes + 1) & ~std::size_t{1}; // absolute runs are padded to 16 bits
+    }
+  }
 }
 
 } // namespace
@@ -94,6 +133,10 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
       for (int i = 0; i < 3; ++i) masks[i] = U32(data + afterHeader + 4 * i);
       afterHeader += n;
     }
+  } else if (compression == kBiRle8 || compression == kBiRle4) {
+    if (bpp != (compression == kBiRle8 ? 8 : 4)) Bad("Lauflängenkodierung bei " + std::to_string(bpp) + " Bit");
+    if (topDown) Bad("Lauflängenkodierung mit umgekehrter Zeilenfolge");
+    if (width * height > kMaxRlePixels) Bad("ungültige Bildgröße");
   } else if (compression != kBiRgb) {
     Bad("nicht unterstützte Kompression " + std::to_string(compression));
   } else if (bpp == 16) {
@@ -109,17 +152,8 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
   default: Bad("nicht unterstützte Farbtiefe " + std::to_string(bpp));
   }
 
-  // The pixel data must be in the file before anything is allocated for it.
-  const std::size_t rowBytes = (static_cast<std::size_t>(width) * bpp + 31) / 32 * 4;
-  const std::size_t used = (static_cast<std::size_t>(width) * bpp + 7) / 8;
-  if (offBits < afterHeader || offBits > size) Bad("ungültiger Datenversatz");
-  const std::size_t avail = size - offBits;
-  const std::size_t need = rowBytes * static_cast<std::size_t>(height - 1) + used;
-  if (need > avail) Bad("Bilddaten unvollständig");
-
-  Bitmap bmp(static_cast<int>(width), static_cast<int>(height), outBpp);
-
-  if (bpp <= 8) {
+  auto ReadPalette = [&](Bitmap& bmp) {
+    if (bpp > 8) return;
     const std::uint32_t full = 1u << bpp;
     std::uint32_t count = (clrUsed == 0 || clrUsed > full) ? full : clrUsed;
     const std::size_t entry = core ? 3 : 4;
@@ -135,8 +169,28 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
       const std::uint8_t* e = data + afterHeader + i * entry;
       pal[i] = Rgb{e[2], e[1], e[0]};
     }
+  };
+
+  const bool rle = compression == kBiRle8 || compression == kBiRle4;
+  if (rle) {
+    if (offBits < afterHeader || offBits > size) Bad("ungültiger Datenversatz");
+    Bitmap bmp(static_cast<int>(width), static_cast<int>(height), bpp);
+    ReadPalette(bmp);
+    DecodeRle(data + offBits, size - offBits, compression == kBiRle4, bmp);
+    return bmp;
   }
 
+  // The pixel data must be in the file before anything is allocated for it.
+  const std::size_t rowBytes = (static_cast<std::size_t>(width) * bpp + 31) / 32 * 4;
+  const std::size_t used = (static_cast<std::size_t>(width) * bpp + 7) / 8;
+  if (offBits < afterHeader || offBits > size) Bad("ungültiger Datenversatz");
+  const std::size_t avail = size - offBits;
+  const std::size_t need = rowBytes * static_cast<std::size_t>(height - 1) + used;
+  if (need > avail) Bad("Bilddaten unvollständig");
+
+  Bitmap bmp(static_cast<int>(width), static_cast<int>(height), outBpp);
+
+  ReadPalette(bmp);
 
   const Channel cr(masks[0]), cg(masks[1]), cb(masks[2]);
   for (std::int64_t y = 0; y < height; ++y) {

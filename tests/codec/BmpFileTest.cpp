@@ -113,6 +113,51 @@ TEST(BmpDecode, ReadsEveryDepthAndRowOrder) {
   }
 }
 
+// Run-length files: header and palette as usual, then the encoded bytes.
+std::vector<std::uint8_t> BuildRle(int width, int height, int bpp, const std::vector<Rgb>& palette,
+                                   const std::vector<std::uint8_t>& encoded) {
+  const std::uint32_t off = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
+  std::vector<std::uint8_t> v{'B', 'M'};
+  Put32(v, off + static_cast<std::uint32_t>(encoded.size()));
+  Put32(v, 0);
+  Put32(v, off);
+  Put32(v, 40);
+  Put32(v, width);
+  Put32(v, height);
+  Put16(v, 1);
+  Put16(v, bpp);
+  Put32(v, bpp == 8 ? 1 : 2);
+  Put32(v, static_cast<std::uint32_t>(encoded.size()));
+  Put32(v, 0); Put32(v, 0);
+  Put32(v, static_cast<std::uint32_t>(palette.size()));
+  Put32(v, 0);
+  for (const Rgb& c : palette) { v.push_back(c.b); v.push_back(c.g); v.push_back(c.r); v.push_back(0); }
+  v.insert(v.end(), encoded.begin(), encoded.end());
+  return v;
+}
+
+TEST(BmpDecode, RunLengthEncodedPictures) {
+  const std::vector<Rgb> pal{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}};
+  struct Case { const char* name; int w, h, bpp; std::vector<std::uint8_t> encoded; std::vector<std::uint8_t> topDown; };
+  const Case cases[] = {
+      {"rle8_runs_absolute_delta", 4, 3, 8,
+       {3, 1, 0, 0, /* row 1: */ 0, 3, 2, 0, 1, 0, 0, 0, /* row 2: */ 0, 2, 1, 0, 2, 2, 0, 1},
+       {0, 2, 2, 0, 2, 0, 1, 0, 1, 1, 1, 0}},
+      {"rle4_runs_and_absolute", 5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, {3, 4, 5, 0, 0, 1, 2, 1, 2, 1}},
+      {"run_past_the_row_is_dropped", 2, 1, 8, {255, 1, 0, 1}, {1, 1}},
+      {"data_ending_early_keeps_what_came", 3, 2, 8, {2, 2, 0, 0, 0, 9}, {0, 0, 0, 2, 2, 0}},
+      {"delta_beyond_the_picture", 2, 2, 8, {0, 2, 200, 200, 1, 1, 0, 1}, {0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto bytes = BuildRle(c.w, c.h, c.bpp, pal, c.encoded);
+    const Bitmap b = DecodeBmp(bytes.data(), bytes.size());
+    EXPECT_EQ(b.bitsPerPixel(), c.bpp);
+    EXPECT_EQ(b.palette(), pal);
+    EXPECT_EQ(b.data(), c.topDown);
+  }
+}
+
 TEST(BmpDecode, RejectsDamagedFilesWithAClearError) {
   const BmpSpec good{4, 4, 24, false, 0, {}, false, {}, std::vector<std::vector<std::uint8_t>>(4, std::vector<std::uint8_t>(12, 7))};
   const auto base = Build(good);
@@ -125,7 +170,8 @@ TEST(BmpDecode, RejectsDamagedFilesWithAClearError) {
       {"huge_height", [](auto& v) { v[22] = 0xFF; v[23] = 0xFF; v[24] = 0xFF; v[25] = 0x7F; }},
       {"large_size_small_file", [](auto& v) { v[18] = v[22] = 0; v[20] = v[24] = 0x10; }}, // 2^20 x 2^20, nothing allocated
       {"depth_2", [](auto& v) { v[28] = 2; }},
-      {"rle_compression", [](auto& v) { v[30] = 1; }},
+      {"rle_at_24_bits", [](auto& v) { v[30] = 1; }},
+      {"jpeg_compression", [](auto& v) { v[30] = 4; }},
       {"header_size_beyond_file", [](auto& v) { v[14] = 0xFF; v[15] = 0xFF; }},
       {"pixel_offset_beyond_file", [](auto& v) { v[10] = 0xFF; v[11] = 0xFF; }},
   };
