@@ -26,6 +26,21 @@ void jpegExit(j_common_ptr cinfo) {
   std::longjmp(e->jump, 1);
 }
 void jpegSilent(j_common_ptr, int) {}
+
+// Progressive files with thousands of tiny scans take minutes to decode; real ones have a few dozen.
+constexpr int kMaxScans = 1000;
+struct ScanGuard {
+  jpeg_progress_mgr mgr;
+  JpegErrors* errors;
+};
+void jpegProgress(j_common_ptr cinfo) {
+  if (cinfo->is_decompressor &&
+      reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    auto* guard = reinterpret_cast<ScanGuard*>(cinfo->progress);
+    std::snprintf(guard->errors->message, sizeof guard->errors->message, "more than %d scans", kMaxScans);
+    std::longjmp(guard->errors->jump, 1);
+  }
+}
 } // namespace
 
 Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
@@ -43,6 +58,10 @@ Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
     throw CodecError(tooLarge ? std::string("Image too large") : std::string("Invalid JPEG file: ") + errors.message);
   }
   jpeg_create_decompress(&cinfo);
+  ScanGuard guard{};
+  guard.mgr.progress_monitor = jpegProgress;
+  guard.errors = &errors;
+  cinfo.progress = &guard.mgr;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
