@@ -28,7 +28,7 @@ void jpegExit(j_common_ptr cinfo) {
 void jpegSilent(j_common_ptr, int) {}
 
 // Progressive files with thousands of tiny scans take minutes to decode; real ones have a few dozen.
-constexpr int kMaxScans = 1000;
+constexpr int kMaxScans = 500;
 struct ScanGuard {
   jpeg_progress_mgr mgr;
   JpegErrors* errors;

@@ -75,6 +75,39 @@ void writeJpeg(const std::string& path, int width, int height) {
   std::fclose(f);
 }
 
+// A progressive grey JPEG with 1 + 63 x 8 scans: every coefficient sent bit by bit.
+void writeManyScanJpeg(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = 16;
+  c.image_height = 16;
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back({1, {0}, 0, 0, 0, 0});
+  for (int k = 1; k < 64; ++k) {
+    scans.push_back({1, {0}, k, k, 0, 7});
+    for (int al = 6; al >= 0; --al) scans.push_back({1, {0}, k, k, al + 1, al});
+  }
+  c.scan_info = scans.data();
+  c.num_scans = static_cast<int>(scans.size());
+  jpeg_start_compress(&c, TRUE);
+  std::vector<std::uint8_t> row(16);
+  while (c.next_scanline < c.image_height) {
+    for (int x = 0; x < 16; ++x) row[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(x * 16 + c.next_scanline);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+}
+
 void writeTiff(const std::string& path) {
   TIFF* t = TIFFOpen(path.c_str(), "w");
   TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 4);
@@ -231,6 +264,7 @@ TEST(Picture, LoadsEveryFormatByExtensionAndByFirstBytes) {
 
 TEST(Picture, FailedLoadsKeepThePreviousPicture) {
   TempDir dir;
+  writeManyScanJpeg(dir.File("scans.jpg"));
   writePng(dir.File("ok.png"));
   writeFile(dir.File("x.wmf"), {0xD7, 0xCD, 0xC6, 0x9A, 0, 0});
   writeFile(dir.File("x.emf"), {1, 0, 0, 0});
@@ -252,6 +286,7 @@ TEST(Picture, FailedLoadsKeepThePreviousPicture) {
       {"bad.gif", "Premature end of data"},
       {"missing.png", nullptr}, {"bad.png", nullptr}, {"bad.jpg", nullptr}, {"bad.ico", nullptr},
       {"unknownbytes", "Unrecognized picture format"},
+      {"scans.jpg", "Invalid JPEG file: more than 500 scans"},
   };
   Picture p;
   p.LoadFromFile(dir.File("ok.png"));
