@@ -79,6 +79,8 @@ public:
   AppState& state() { return state_; }
   FrameListEditor& editor() { return editor_; }
   Prompter& prompter() { return prompter_; }
+  // Line buffer shared by the update check and the browser preview page.
+  TextBuffer& memoUpdate() { return memoUpdate_; }
   const MessageTexts& texts() const { return texts_; }
   QString helpFile() const { return helpFile_; }
   QString WebSiteUrl() const { return webSiteUrl_; }
@@ -152,6 +154,7 @@ private:
   FrameListEditor editor_;
   AppState state_;
   TextBuffer memoIni_;
+  TextBuffer memoUpdate_;
   MessageTexts texts_;
   QString helpFile_;
   QString webSiteUrl_;

@@ -138,7 +138,8 @@ void FrameListEditor::growSizeText(QString& text, int& lastHeld, int value) {
   }
 }
 
-bool FrameListEditor::loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight) {
+bool FrameListEditor::loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight,
+                                     QImage& shown) {
   QImage image;
   try {
     image = loader_(path);
@@ -149,7 +150,7 @@ bool FrameListEditor::loadAndMeasure(Prompter& prompter, const QString& path, in
     prompter.message(MessageKind::Error, QString::fromStdString(e.what()));
     return false;
   }
-  emit stillPictureChanged(image);
+  shown = image;  // handed to the still view once the walk ends
   QString w = width_, h = height_;
   growSizeText(w, lastWidth, image.width());
   growSizeText(h, lastHeight, image.height());
@@ -170,9 +171,13 @@ void FrameListEditor::OpenImages(Prompter& prompter, const QString& defaultFolde
   setFolderText(withTrailingSeparator(QDir::toNativeSeparators(QFileInfo(files.first()).path())));
   model_.setRowCount(n);
   int lastWidth = 0, lastHeight = 0;
+  QImage shown;
   for (int i = 0; i < n; ++i) {
     model_.setRow(i, {QFileInfo(files.at(i)).fileName(), defaultDelay, QStringLiteral("0")});
-    if (!loadAndMeasure(prompter, files.at(i), lastWidth, lastHeight)) return;
+    if (!loadAndMeasure(prompter, files.at(i), lastWidth, lastHeight, shown)) break;
+  }
+  if (!shown.isNull()) {
+    emit stillPictureChanged(shown);
     emit stillVisibleChanged(true);
   }
 }
@@ -235,11 +240,13 @@ void FrameListEditor::RefreshSizeFromFrames(Prompter& prompter) {
   emit stillVisibleChanged(false);
   const QString folder = withTrailingSeparator(trimBlanks(folder_));
   int lastWidth = 0, lastHeight = 0;
+  QImage shown;
   for (int r = 0; r < model_.rowCount(); ++r) {
     const QString name = model_.cell(r, Col::FileColumn);
     if (name.isEmpty()) continue;
-    if (!loadAndMeasure(prompter, folder + name, lastWidth, lastHeight)) return;
+    if (!loadAndMeasure(prompter, folder + name, lastWidth, lastHeight, shown)) break;
   }
+  if (!shown.isNull()) emit stillPictureChanged(shown);
 }
 
 void FrameListEditor::SpeedButtonUpClick() {

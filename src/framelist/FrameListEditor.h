@@ -103,9 +103,8 @@ signals:
   void rowMadeCurrent(int row);
 
 private:
-  // Loads a picture, shows it in the still view and widens the size edits; false after an
-  // error was shown.
-  bool loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight);
+  // Loads a picture into `shown` and widens the size edits; false after an error was shown.
+  bool loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight, QImage& shown);
   static void growSizeText(QString& text, int& lastHeld, int value);
 
   FrameListModel model_;
