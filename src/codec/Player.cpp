@@ -74,6 +74,7 @@ void GIFAnimator::fillRect(Canvas& c, int index, std::uint32_t v) const {
   const Point o = frame.Origin();
   const int x0 = std::max(0, o.x), x1 = std::min(c.width, o.x + frame.Width());
   const int y0 = std::max(0, o.y), y1 = std::min(c.height, o.y + frame.Height());
+  if (x0 >= x1) return;  // the rectangle lies beside the screen
   for (int y = y0; y < y1; ++y)
     std::fill(c.pixels.begin() + static_cast<std::ptrdiff_t>(y) * c.width + x0,
               c.pixels.begin() + static_cast<std::ptrdiff_t>(y) * c.width + x1, v);
