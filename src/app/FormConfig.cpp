@@ -61,7 +61,9 @@ FormConfig::FormConfig(Prompter& prompter, QWidget* parent) : QDialog(parent), p
   Label1->setGeometry(91, 70, 100, 16);
   Label2 = new QLabel(this);
   Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setGeometry(17, 91, 74, 18);
+  // Wider than the design so that "Default delay:" fits with this platform's fonts.
+  Label2->setGeometry(4, 91, 85, 18);
+  Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   EditMs = new QLineEdit(QStringLiteral("500"), this);
   EditMs->setObjectName(QStringLiteral("EditMs"));
   EditMs->setAlignment(Qt::AlignRight);

@@ -67,3 +67,22 @@ TEST_F(ScreenshotTest, DISABLED_MainWindowInBothLanguages) {
     form.reset();
   }
 }
+
+TEST_F(ScreenshotTest, DISABLED_Dialogs) {
+  const QString out = qEnvironmentVariable("FRAMORA_SCREENSHOT_DIR");
+  if (out.isEmpty()) GTEST_SKIP() << "needs FRAMORA_SCREENSHOT_DIR";
+  QFile style(":/style.qss");
+  ASSERT_TRUE(style.open(QIODevice::ReadOnly));
+  qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+  start();
+  for (int language : {1, 0}) {
+    config->CurLanguage = language;
+    config->show();
+    config->grab().save(QDir(out).filePath(QStringLiteral("settings-%1.png").arg(language)));
+    config->hide();
+    frage->Language = language;
+    frage->show();
+    frage->grab().save(QDir(out).filePath(QStringLiteral("frame-options-%1.png").arg(language)));
+    frage->hide();
+  }
+}
