@@ -227,7 +227,10 @@ GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disp
   if (!currentGif_) throw std::logic_error("AddFrame needs a build in progress");
   GIFFrame& frame = currentGif_->Add(picture);
   if (currentGif_->Images().Count() == 1 && inputs_.loop) GIFAppExtNSLoop::Create(frame).SetLoops(0);
-  GIFGraphicControlExtension& gce = GIFGraphicControlExtension::Create(frame);
+  // A picture with its own transparency already brought a control block; a second one would
+  // leave readers to choose between two delays and two transparency settings.
+  GIFGraphicControlExtension* existing = frame.GraphicControlExtension();
+  GIFGraphicControlExtension& gce = existing ? *existing : GIFGraphicControlExtension::Create(frame);
   gce.SetDelay(delay);
   gce.SetDisposal(disposal >= 1 && disposal <= 3 ? disposal : 0);
   if (inputs_.transparent) {

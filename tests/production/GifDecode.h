@@ -17,6 +17,7 @@ struct DecodedFrame {
   std::vector<std::uint8_t> indices;
   int loopBlocks = 0;        // NETSCAPE2.0 blocks before this frame
   int loopCount = -1;        // of the last of them
+  int controlBlocks = 0;     // graphic control blocks before this frame
 };
 
 struct DecodedGif {
@@ -54,6 +55,8 @@ inline DecodedGif DecodeWithGiflib(const std::string& path) {
       f.disposal = gcb.DisposalMode;
       f.transparentIndex = gcb.TransparentColor;
     }
+    for (int e = 0; e < s.ExtensionBlockCount; ++e)
+      if (s.ExtensionBlocks[e].Function == GRAPHICS_EXT_FUNC_CODE) ++f.controlBlocks;
     for (int e = 0; e + 1 < s.ExtensionBlockCount; ++e) {
       const ExtensionBlock& b = s.ExtensionBlocks[e];
       if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&

@@ -103,5 +103,45 @@ TEST(RoundTrip, ThreeFormatsBuildSplitAndRebuild) {
   }
 }
 
+// A PNG with an alpha channel brings its own transparency: the frame still gets one control
+// block only, with the row's delay and disposal. The picture's transparent pixels stay
+// transparent unless "Transparent" asks for the swatch colour instead.
+TEST(RoundTrip, PictureWithAlphaGetsOneControlBlock) {
+  QTemporaryDir work;
+  QImage alpha(20, 10, QImage::Format_ARGB32);
+  alpha.fill(Qt::transparent);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) alpha.setPixelColor(x, y, QColor(200, 30, 30));
+  ASSERT_TRUE(alpha.save(work.filePath("alpha.png"), "PNG"));
+  FrameListModel model;
+  model.setRow(0, {"alpha.png", "700", "2"});
+  ScriptedPrompter prompter;
+  GifBuilder builder(model, prompter);
+  BuildInputs in;
+  in.EditPfad = work.path();
+  in.EditWidth = in.EditHeight = "0";
+  for (const auto& [transparent, optimize] :
+       std::vector<std::pair<bool, bool>>{{false, false}, {false, true}, {true, false}, {true, true}}) {
+    SCOPED_TRACE(testing::Message() << "transparent " << transparent << " optimize " << optimize);
+    in.transparent = transparent;
+    in.optimize = optimize;
+    prompter.saveAnswers.enqueue(work.filePath("a.gif"));
+    ASSERT_EQ(builder.CreateAnimatedGif(in).outcome, BuildResult::Outcome::Saved);
+    const DecodedGif gif = DecodeWithGiflib(local(work.filePath("a.gif")));
+    ASSERT_EQ(gif.frames.size(), 1u);
+    const DecodedFrame& f = gif.frames[0];
+    EXPECT_EQ(f.controlBlocks, 1);
+    EXPECT_EQ(f.delay, 70);
+    EXPECT_EQ(f.disposal, 2);
+    if (!transparent) {
+      ASSERT_GE(f.transparentIndex, 0);
+      EXPECT_EQ(f.indices[15], f.transparentIndex);  // right half: alpha 0
+      EXPECT_NE(f.indices[0], f.transparentIndex);
+    } else if (!optimize) {
+      EXPECT_EQ(builder.CurrentGif()->Images()[0].GraphicControlExtension()->TransparentColor(), (Rgb{255, 251, 240}));
+    }
+  }
+}
+
 } // namespace
 } // namespace framora::test
