@@ -56,6 +56,7 @@ void GIFAnimator::drawFrame(Canvas& c, int index) const {
   const Point o = frame.Origin();
   const int x0 = std::max(0, o.x), x1 = std::min(c.width, o.x + bmp.width());
   const int y0 = std::max(0, o.y), y1 = std::min(c.height, o.y + bmp.height());
+  if (x0 >= x1) return;
   for (int y = y0; y < y1; ++y) {
     const std::uint8_t* src = bmp.row(y - o.y) + (x0 - o.x);
     std::uint32_t* dst = c.pixels.data() + static_cast<std::size_t>(y) * c.width + x0;
