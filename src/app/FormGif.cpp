@@ -366,6 +366,22 @@ void FormGif::setGifAnimator(QWidget* view) {
   GIFAnimator->setVisible(visible);
 }
 
+void FormGif::setStillView(QLabel* view) {
+  if (!view) return;
+  const bool visible = Image1->isVisibleTo(PanelAnim);
+  const bool stretched = Image1->hasScaledContents();
+  delete Image1;
+  Image1 = view;
+  Image1->setParent(PanelAnim);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Image1->setScaledContents(stretched);
+  Image1->setGeometry(PanelAnim->contentsRect());
+  Image1->setVisible(visible);
+  GIFAnimator->raise();  // the animation view lies above the still view
+  connect(&editor_, &FrameListEditor::stillVisibleChanged, Image1, &QWidget::setVisible);
+}
+
 QString FormGif::statusPath() const { return StatusPanel0->text(); }
 void FormGif::setStatus(const QString& path, const QString& sizeText) {
   StatusPanel0->setText(path);
@@ -396,6 +412,10 @@ void FormGif::syncEdits() {
 }
 
 void FormGif::showStillPicture(const QImage& image) {
+  if (hooks.showStillPicture) {
+    hooks.showStillPicture(image);
+    return;
+  }
   stillPixmap_ = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
   Image1->setPixmap(stillPixmap_);
   if (stillPixmap_.isNull()) Image1->clear();

@@ -59,6 +59,7 @@ struct FormGifHooks {
   std::function<void()> hideAnimation;                // the frame list hides GIFAnimator (default: hide())
   std::function<void()> clearAnimation;               // the frame list empties GIFAnimator
   std::function<void()> releaseCurrentGif;            // Quit, before closing
+  std::function<void(const QImage&)> showStillPicture; // the frame list's picture for Image1 (null: remove)
 };
 
 class FormGif : public QMainWindow {
@@ -75,6 +76,8 @@ public:
   void setSystemLanguageSource(std::function<QString()> source) { systemLanguageName_ = std::move(source); }
   // Replaces the animation view placeholder by the real player (takes ownership, keeps the name).
   void setGifAnimator(QWidget* view);
+  // Replaces the still view Image1 by another label (takes ownership, keeps name and stretch).
+  void setStillView(QLabel* view);
 
   AppState& state() { return state_; }
   FrameListEditor& editor() { return editor_; }

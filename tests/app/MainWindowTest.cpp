@@ -205,3 +205,29 @@ TEST_F(MainWindowTest, FrameOptionsDialogSpeaksGerman) {
   QTest::mouseDClick(form->StringGrid1->viewport(), Qt::LeftButton, {}, p);
   EXPECT_EQ(form->editor().model().cell(0, 3), "3");
 }
+
+TEST_F(MainWindowTest, RealPreviewViewsTakeThePlaceholdersPlaces) {
+  start();
+  QTest::keyClick(form->EditPfad, Qt::Key_F4);
+  auto* still = new QLabel;
+  auto* player = new QWidget;
+  form->setStillView(still);
+  form->setGifAnimator(player);
+  EXPECT_EQ(form->findChild<QLabel*>("Image1"), still);
+  EXPECT_EQ(form->findChild<QWidget*>("GIFAnimator"), player);
+  EXPECT_TRUE(still->hasScaledContents()) << "the stretch state moves over";
+  EXPECT_FALSE(player->isVisible());
+  EXPECT_EQ(still->geometry(), form->PanelAnim->contentsRect());
+  writePicture(pic("a.bmp"), 21, 22);
+  openPictures({"a.bmp"});
+  EXPECT_EQ(still->pixmap().size(), QSize(21, 22));
+  QTest::keyClick(form->StringGrid1, Qt::Key_F4);
+  EXPECT_FALSE(still->hasScaledContents());
+
+  QImage handed;
+  form->hooks.showStillPicture = [&](const QImage& image) { handed = image; };
+  form->SpeedButton2->click();
+  EXPECT_TRUE(handed.isNull());
+  openPictures({"a.bmp"});
+  EXPECT_EQ(handed.size(), QSize(21, 22));
+}
