@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const framora::CodecError&) {
   }
   framora::StillAnimation animation(picture);
-  for (int i = 0; i < 64 && animation.Advance(); ++i) {
+  for (int i = 0; i < 16 && animation.Advance(); ++i) {
   }
   return 0;
 }

@@ -205,19 +205,21 @@ void StillAnimation::show(int image) {
   if (gce >= 0 && f.extensions[static_cast<std::size_t>(gce)].gc.disposal() == 3) saved_ = canvas_;
   if (!f.hasPixels) return;
   const auto& pal = picture_->PaletteOf(fi);
+  std::uint32_t lut[256];
+  for (int i = 0; i < 256; ++i)
+    lut[i] = static_cast<std::size_t>(i) < pal.size() ? toArgb(pal[static_cast<std::size_t>(i)]) : 0xFF000000u;
   int key = -1;
   if (gce >= 0 && f.extensions[static_cast<std::size_t>(gce)].gc.transparent())
     key = f.extensions[static_cast<std::size_t>(gce)].gc.transparentIndex;
   const auto& d = f.descriptor;
   const int x1 = std::min<int>(canvas_.width, d.left + d.width), y1 = std::min<int>(canvas_.height, d.top + d.height);
+  if (d.left >= x1) return;
+  const int n = x1 - d.left;
   for (int y = d.top; y < y1; ++y) {
     const std::uint8_t* src = f.pixels.data() + static_cast<std::size_t>(y - d.top) * d.width;
-    std::uint32_t* dst = canvas_.pixels.data() + static_cast<std::size_t>(y) * canvas_.width;
-    for (int x = d.left; x < x1; ++x) {
-      const int i = src[x - d.left];
-      if (i == key) continue;
-      dst[x] = static_cast<std::size_t>(i) < pal.size() ? toArgb(pal[static_cast<std::size_t>(i)]) : 0xFF000000u;
-    }
+    std::uint32_t* dst = canvas_.pixels.data() + static_cast<std::size_t>(y) * canvas_.width + d.left;
+    for (int x = 0; x < n; ++x)
+      if (src[x] != key) dst[x] = lut[src[x]];
   }
 }
 
