@@ -3,6 +3,7 @@
 #include "app/FormConfig.h"
 #include "app/FormFrage.h"
 #include "app/Glyphs.h"
+#include "app/Help.h"
 #include "app/KeyPreview.h"
 #include "app/WebSites.h"
 #include "platform/Convert.h"
@@ -555,7 +556,7 @@ void FormGif::ApplyLanguage() {
   auto t = [en](const char* english, const char* german) {
     return en ? QString::fromUtf8(english) : QString::fromUtf8(german);
   };
-  helpFile_ = executableFolder() + HelpFileNameFor(state_.LangEnglish);
+  helpFile_ = HelpFilePath(state_.LangEnglish);
   webSiteUrl_ = WebSiteAddress(state_.LangEnglish);
 
   LabelPreview->setText(t("Preview", "Vorschau"));

@@ -14,8 +14,4 @@ MessageTexts MessageTextsFor(int language) {
           QStringLiteral("Einzelbilder gespeichert unter: ")};
 }
 
-QString HelpFileNameFor(int language) {
-  return language != 0 ? QStringLiteral("framorae.chm") : QStringLiteral("framorad.chm");
-}
-
 } // namespace framora

@@ -16,8 +16,6 @@ struct MessageTexts {
 // 0 German, anything else English.
 MessageTexts MessageTextsFor(int language);
 
-// The help file name for a language ("framorae.chm" English, "framorad.chm" German).
-QString HelpFileNameFor(int language);
 
 // Only the exact, case-sensitive word "Deutsch" in the system language name means German.
 inline bool SystemNameMeansGerman(const QString& systemLanguageName) {

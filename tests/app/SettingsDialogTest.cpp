@@ -27,7 +27,7 @@ TEST_F(SettingsDialogTest, SavingGermanSwitchesTheMainWindowAtOnce) {
   EXPECT_EQ(fileBytes(settingsPath()), QByteArray("0\r\n\r\nabc\r\n"));
   EXPECT_EQ(form->state().LangEnglish, 0);
   EXPECT_EQ(form->LabelPreview->text(), "Vorschau");
-  EXPECT_TRUE(form->helpFile().endsWith("framorad.chm"));
+  EXPECT_TRUE(form->helpFile().endsWith("framorad.html"));
   EXPECT_EQ(form->state().DefaultFolder, tmp()) << "an empty folder means the temporary folder";
   EXPECT_EQ(form->state().DefaultDelay, "abc");
 

@@ -36,7 +36,7 @@ TEST_F(StartupTest, LanguageComesFromTheSystemNameUntilASettingsFileExists) {
     EXPECT_EQ(form->File1->title(), english ? "File" : "Datei") << c.name;
     EXPECT_EQ(form->SpeedButtonDel->toolTip(), english ? "Remove selected image" : "Ausgewähltes Bild entfernen")
         << c.name;
-    EXPECT_TRUE(form->helpFile().endsWith(english ? "/framorae.chm" : "/framorad.chm")) << c.name;
+    EXPECT_TRUE(form->helpFile().endsWith(english ? "/framorae.html" : "/framorad.html")) << c.name;
     EXPECT_EQ(form->texts().TextNoAnimationLoaded, english ? "No animation loaded!" : "Keine Animation geladen!");
     EXPECT_EQ(form->windowTitle(), "Framora Pro");
     form.reset();
