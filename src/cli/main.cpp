@@ -2,6 +2,7 @@
 //   build   frame pictures (or a template) -> animated GIF, same rules as "Create animated GIF"
 //   split   animated GIF -> img<n>.bmp frame files + template.csv, same files as "Load GIF"
 //   info    what a GIF file holds, as text or JSON
+//   extract video -> avframe<nn>.bmp frame files (+ a template), same files as the video window
 #include "codec/GIFImage.h"
 #include "framelist/FrameListEditor.h"
 #include "platform/Convert.h"
@@ -10,6 +11,8 @@
 #include "platform/Version.h"
 #include "production/GifBuilder.h"
 #include "production/GifSplitter.h"
+#include "video/FrameListSink.h"
+#include "video/VideoExtractor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -39,6 +43,7 @@ const char* const kUsage =
     "                    [--threads N] -o OUT.gif\n"
     "  framora-cli split IN.gif -o DIR\n"
     "  framora-cli info [--json] FILE.gif\n"
+    "  framora-cli extract VIDEO -o DIR [--max N] [--template FILE.csv]\n"
     "  framora-cli --help | --version\n"
     "\n"
     "build    Makes an animated GIF from pictures (BMP, GIF, PNG, JPEG, TIFF, ICO) with the rules\n"
@@ -55,6 +60,12 @@ const char* const kUsage =
     "         frame position, size, delay (hundredths), disposal, transparent index and colour\n"
     "         table size. --json prints one object: screen_width, screen_height, loop,\n"
     "         frames [{left, top, width, height, delay, disposal, transparent_index, colors}].\n"
+    "extract  Writes the frames of a video (AVI, MP4, MKV, WebM, MOV, MPEG) as DIR/avframe01.bmp, ...\n"
+    "         (24 bits, the video's size), like the video window. stdout gets six info lines (file,\n"
+    "         height, width, run time, frames, suggested delay in ms), then one frame path per line.\n"
+    "         At most N frames (1..500, default 500), with a warning when the video has more.\n"
+    "         --template also writes FILE.csv listing the frames with the suggested delay and\n"
+    "         disposal 0, ready for build --template.\n"
     "\n"
     "Exit codes: 0 done, 1 failed, 2 an input file could not be read, 64 bad command line.\n";
 
@@ -124,7 +135,7 @@ QString commonFolder(const QStringList& files) {
 
 struct Args {
   QStringList positional;
-  QString output, templateFile, delay = QStringLiteral("500"), disposal = QStringLiteral("0"), size;
+  QString output, templateFile, delay = QStringLiteral("500"), disposal = QStringLiteral("0"), size, max;
   std::optional<Rgb> transparent;
   bool loop = true, optimize = true, json = false, delaySet = false, disposalSet = false;
   int threads = 0;
@@ -145,6 +156,7 @@ QString parseArgs(const QStringList& in, Args& a) {
     else if (arg == QLatin1String("--delay")) { err = value(a.delay); a.delaySet = true; }
     else if (arg == QLatin1String("--disposal")) { err = value(a.disposal); a.disposalSet = true; }
     else if (arg == QLatin1String("--size")) err = value(a.size);
+    else if (arg == QLatin1String("--max")) err = value(a.max);
     else if (arg == QLatin1String("--no-loop")) a.loop = false;
     else if (arg == QLatin1String("--no-optimize")) a.optimize = false;
     else if (arg == QLatin1String("--json")) a.json = true;
@@ -361,6 +373,116 @@ int runInfo(const QStringList& argv) {
   return ExitOk;
 }
 
+int runExtract(const QStringList& argv) {
+  Args a;
+  if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
+  if (a.positional.size() != 1) return usageError(QStringLiteral("extract needs one video file"));
+  if (a.output.isEmpty()) return usageError(QStringLiteral("extract needs -o DIR"));
+  int maxFrames = kMaxAviFrames;
+  if (!a.max.isEmpty()) {
+    // The frame list holds 500 frames, so more would not reach a GIF.
+    const auto n = toInt(a.max);
+    if (!n || *n < 1 || *n > kMaxAviFrames)
+      return usageError(
+          QStringLiteral("--max needs a number of frames from 1 to %1, not \"%2\"").arg(kMaxAviFrames).arg(a.max));
+    maxFrames = *n;
+  }
+  const QString input = QFileInfo(a.positional.first()).absoluteFilePath();
+  if (!QFileInfo(input).isFile()) {
+    printErr(QStringLiteral("framora-cli: error: cannot read %1: no such file").arg(a.positional.first()));
+    return ExitUnreadable;
+  }
+  // Said before minutes of decoding rather than after.
+  if (!a.templateFile.isEmpty() && !QFileInfo(QFileInfo(a.templateFile).absolutePath()).isDir()) {
+    printErr(QStringLiteral("framora-cli: error: cannot write the template %1: its folder does not exist")
+                 .arg(a.templateFile));
+    return ExitFailed;
+  }
+  const QString dir = QFileInfo(a.output).absoluteFilePath();
+  if (!QDir().mkpath(dir)) {
+    printErr(QStringLiteral("framora-cli: error: cannot create the folder %1").arg(dir));
+    return ExitFailed;
+  }
+
+  ConsolePrompter prompter;
+  AviExtractRequest request;
+  request.folder = dir;
+  request.prompter = &prompter;
+  request.saveFrames = true;  // no question on the command line
+  request.maxFrames = maxFrames;
+  request.texts.cannotOpenAvi += QStringLiteral(" (%1)").arg(input);
+  if (maxFrames != kMaxAviFrames)
+    request.texts.tooManyFrames =
+        QStringLiteral("The video contains more than %1 frames; the first %1 are extracted (--max).").arg(maxFrames);
+  request.addLine = [](const QString& line) {
+    std::fputs(line.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);  // a reading script sees each frame as it is written
+  };
+  // On a terminal the listed paths are progress enough; a counter only when stdout goes elsewhere.
+  if (stderrIsTerminal() && !isatty(fileno(stdout)))
+    request.progress = [&prompter](int done, int total) {
+      if (total == 0) std::fputs("\rcounting frames...", stderr);
+      else std::fprintf(stderr, "\r\033[Kframe %d/%d", done, total);
+      std::fflush(stderr);
+      prompter.progressShown = total == 0 || done < total;
+      if (total > 0 && done == total) std::fputc('\n', stderr);
+    };
+
+  const AviExtractResult r = ExtractAviFrames(input, request);
+  switch (r.outcome) {
+  case AviOutcome::CannotOpen:
+  case AviOutcome::NoVideoStream:
+  case AviOutcome::NoDecoder: return ExitUnreadable;
+  case AviOutcome::FrameError:
+    printErr(QStringLiteral("framora-cli: error: extraction stopped; %1 frame file(s) written before it")
+                 .arg(r.frameFiles.size()));
+    return ExitFailed;
+  case AviOutcome::Declined:  // not asked here
+  case AviOutcome::Done: break;
+  }
+  const long long expected = std::min<long long>(r.frames, maxFrames);
+  if (expected == 0) {
+    printErr(QStringLiteral("framora-cli: error: the video %1 holds no frames").arg(input));
+    return ExitFailed;
+  }
+  if (r.frameFiles.size() < expected) {
+    // The window skips such frames silently; a script has to know.
+    if (!r.frameFiles.isEmpty())
+      printErr(QStringLiteral("framora-cli: error: %1 of %2 frame files could not be written in %3")
+                   .arg(expected - r.frameFiles.size())
+                   .arg(expected)
+                   .arg(dir));
+    return ExitFailed;
+  }
+
+  if (!a.templateFile.isEmpty()) {
+    // The rows "Copy frames to animator" would give, with the video's size for the build.
+    const std::optional<VideoFrameList> list = FramesFromListedLines(r.lines, r.frameDelay.value_or(0));
+    if (!list) {
+      printErr(QStringLiteral("framora-cli: error: no frames to list in %1").arg(a.templateFile));
+      return ExitFailed;
+    }
+    FrameListEditor editor;
+    editor.setFolderText(list->folder);
+    editor.model().setRowCount(int(list->rows.size()));
+    for (int i = 0; i < list->rows.size(); ++i)
+      editor.model().setRow(i, {list->rows.at(i).file, list->rows.at(i).delay, list->rows.at(i).disposal});
+    editor.setWidthText(QString::number(r.width));
+    editor.setHeightText(QString::number(r.height));
+    editor.setCountText(QString::number(list->count));
+    TextBuffer buffer;
+    buffer.lines = editor.TemplateLines();
+    try {
+      buffer.save(QFileInfo(a.templateFile).absoluteFilePath());
+    } catch (const FileError& e) {
+      printErr(QStringLiteral("framora-cli: error: ") + e.text());
+      return ExitFailed;
+    }
+  }
+  return ExitOk;
+}
+
 } // namespace
 } // namespace framora
 
@@ -389,5 +511,6 @@ int main(int argc, char** argv) {
   if (command == QLatin1String("build")) return runBuild(args);
   if (command == QLatin1String("split")) return runSplit(args);
   if (command == QLatin1String("info")) return runInfo(args);
+  if (command == QLatin1String("extract")) return runExtract(args);
   return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
 }

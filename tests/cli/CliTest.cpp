@@ -1,11 +1,13 @@
 // framora-cli as a script would use it: build, info (text and JSON), split, rebuild from the
-// template, and the error exits.
+// template, extract a video, and the error exits.
 #include "codec/BmpFile.h"
 #include "production/GifDecode.h"
+#include "video/TestVideo.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace framora::test {
@@ -224,12 +227,184 @@ TEST_F(CliTest, ErrorsGiveAMessageAndAnExitCode) {
 TEST_F(CliTest, HelpAndVersion) {
   const CliRun help = cli({"--help"});
   EXPECT_EQ(help.exit, 0);
-  for (const char* word : {"build", "split", "info", "--json", "--template", "--no-optimize"})
+  for (const char* word : {"build", "split", "info", "extract", "--max", "--json", "--template", "--no-optimize"})
     EXPECT_TRUE(help.out.contains(word)) << word;
   const CliRun version = cli({"--version"});
   EXPECT_EQ(version.exit, 0);
   EXPECT_TRUE(QRegularExpression("^framora-cli \\d+\\.\\d+\\.\\d+\\.\\d+\\n$").match(version.out).hasMatch())
       << version.out.toStdString();
+}
+
+// ---- extract ----------------------------------------------------------------------------------
+
+class CliExtractTest : public CliTest {
+protected:
+  QString video, out;
+
+  void SetUp() override {
+    CliTest::SetUp();
+    video = makeVideo("clip.avi", 10);
+    out = dir.filePath("video frames");
+  }
+
+  // MJPEG in AVI at 5 frames a second: 10 frames run 2 s, suggested delay 2000 / 11 -> 200.
+  QString makeVideo(const QString& name, int frames) const {
+    const QString path = dir.filePath(name);
+    WriteTestVideo(QFile::encodeName(path).toStdString(), {"avi", AV_CODEC_ID_MJPEG, frames, 5});
+    return path;
+  }
+
+  static QStringList lines(const QString& text) {
+    QStringList l = text.split(u'\n');
+    if (!l.isEmpty() && l.last().isEmpty()) l.removeLast();
+    return l;
+  }
+
+  QStringList framePaths(int count) const {
+    QStringList paths;
+    for (int n = 1; n <= count; ++n) paths << out + QStringLiteral("/avframe%1.bmp").arg(n, 2, 10, QChar(u'0'));
+    return paths;
+  }
+
+  QStringList framesOnDisk() const { return QDir(out).entryList({"avframe*"}, QDir::Files, QDir::Name); }
+};
+
+TEST_F(CliExtractTest, PrintsTheSixInfoLinesThenOnePathPerFrameWritten) {
+  const CliRun r = cli({"extract", video, "-o", out});
+  ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+  const QStringList expected = QStringList{"AVI File: " + video, "AVI Height px: 24", "AVI Width  px: 32",
+                                           "Run time  sec: 2", "Images:        10", "Delay ms:      200"} +
+                               framePaths(10);
+  EXPECT_EQ(lines(r.out), expected);
+  for (const QString& path : framePaths(10)) {
+    const Bitmap bmp = LoadBmpFile(QFile::encodeName(path).toStdString());
+    EXPECT_EQ(bmp.width(), 32);
+    EXPECT_EQ(bmp.height(), 24);
+  }
+  EXPECT_EQ(framesOnDisk().size(), 10);
+  EXPECT_TRUE(r.err.contains("Frames saved")) << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains("warning")) << r.err.toStdString();
+}
+
+TEST_F(CliExtractTest, MaxCapsTheFramesWithAWarning) {
+  struct Case {
+    int videoFrames;
+    QStringList options;
+    int written;
+    QString warning;  // empty: none expected
+  };
+  const std::vector<Case> cases = {
+      {10, {"--max", "3"}, 3, "The video contains more than 3 frames; the first 3 are extracted (--max)."},
+      {10, {"--max", "10"}, 10, {}},
+      // Without --max the window's own limit and text.
+      {501, {}, 500, "AVI contains more than 500 frames. 500 frames can be used for gif animation."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString() + " of " + std::to_string(c.videoFrames));
+    QDir(out).removeRecursively();
+    const QString v = c.videoFrames == 10 ? video : makeVideo("long.avi", c.videoFrames);
+    const CliRun r = cli(QStringList{"extract", v, "-o", out} + c.options);
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    const QStringList l = lines(r.out);
+    ASSERT_EQ(l.size(), 6 + c.written);
+    EXPECT_EQ(l[4], "Images:        " + QString::number(c.videoFrames));  // the count before the cap
+    EXPECT_EQ(l.mid(6), framePaths(c.written));
+    EXPECT_EQ(framesOnDisk().size(), c.written);
+    if (c.warning.isEmpty()) EXPECT_FALSE(r.err.contains("warning")) << r.err.toStdString();
+    else EXPECT_TRUE(r.err.contains("warning: " + c.warning)) << r.err.toStdString();
+  }
+}
+
+TEST_F(CliExtractTest, TemplateBuildsAGifOfTheExtractedFrames) {
+  const QString csv = dir.filePath("clip.csv");
+  const CliRun r = cli({"extract", video, "-o", out, "--max", "4", "--template", csv});
+  ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+  QFile t(csv);
+  ASSERT_TRUE(t.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(t.readAll()), out +
+                                                "/\r\navframe01.bmp;200;0\r\navframe02.bmp;200;0\r\n"
+                                                "avframe03.bmp;200;0\r\navframe04.bmp;200;0\r\n32;24;4\r\n");
+
+  const QString gif = dir.filePath("clip.gif");
+  const CliRun build = cli({"build", "--template", csv, "-o", gif});
+  ASSERT_EQ(build.exit, 0) << build.err.toStdString();
+  const DecodedGif decoded = DecodeWithGiflib(QFile::encodeName(gif).toStdString());
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.width, 32);
+  EXPECT_EQ(decoded.height, 24);
+  ASSERT_EQ(decoded.frames.size(), 4u);
+  for (const DecodedFrame& f : decoded.frames) {
+    EXPECT_EQ(f.delay, 20);
+    EXPECT_EQ(f.disposal, 0);
+  }
+}
+
+TEST_F(CliExtractTest, ErrorsGiveAMessageAndAnExitCode) {
+  auto writeFile = [&](const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+  };
+  QByteArray garbage;
+  for (int i = 0; i < 4096; ++i) garbage.append(static_cast<char>((i * 7919) % 251));
+  const QString damaged = writeFile("damaged.avi", garbage);
+  QFile whole(makeVideo("forty.avi", 40));
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  const QString truncated = writeFile("truncated.avi", whole.readAll().left(whole.size() / 2));
+  const QString sound = dir.filePath("sound.avi");
+  WriteAudioOnlyAvi(QFile::encodeName(sound).toStdString());
+  struct Case {
+    QStringList args;
+    int exit;
+    QString message;
+  };
+  const std::vector<Case> cases = {
+      {{"extract", damaged, "-o", out}, 2, "Could not open AVI file! (" + damaged + ")"},
+      {{"extract", dir.filePath("missing.avi"), "-o", out}, 2, "missing.avi"},
+      {{"extract", sound, "-o", out}, 2, "Creating AVI stream failed!"},
+      {{"extract", video}, 64, "extract needs -o DIR"},
+      {{"extract", "-o", out}, 64, "extract needs one video file"},
+      {{"extract", video, "-o", out, "--max", "0"}, 64, "--max needs a number of frames from 1 to 500"},
+      {{"extract", video, "-o", out, "--max", "501"}, 64, "--max"},
+      {{"extract", video, "-o", out, "--max", "many"}, 64, "--max"},
+      {{"extract", video, "-o", out, "--max"}, 64, "--max needs a value"},
+      {{"extract", video, "-o", out, "--template", dir.filePath("no/such/t.csv")}, 1, "no/such/t.csv"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const CliRun r = cli(c.args);
+    EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+  }
+  EXPECT_TRUE(framesOnDisk().isEmpty());
+
+  // Broken halfway: the frames before stay written and listed.
+  const CliRun cut = cli({"extract", truncated, "-o", out, "--template", dir.filePath("cut.csv")});
+  EXPECT_EQ(cut.exit, 1) << cut.err.toStdString();
+  EXPECT_TRUE(cut.err.contains("Error creating frame ")) << cut.err.toStdString();
+  EXPECT_EQ(lines(cut.out).mid(6), framePaths(int(framesOnDisk().size())));
+  EXPECT_FALSE(framesOnDisk().isEmpty());
+  EXPECT_FALSE(QFile::exists(dir.filePath("cut.csv")));
+  QDir(out).removeRecursively();
+
+  // A frame file that cannot be replaced: the others are written and listed, but the run failed
+  // and no template claims a complete set.
+  ASSERT_TRUE(QDir().mkpath(out));
+  const QString locked = framePaths(2)[1];
+  QFile lockedFile(locked);
+  ASSERT_TRUE(lockedFile.open(QIODevice::WriteOnly));
+  lockedFile.close();
+  ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0444), 0);
+  const QString csv = dir.filePath("partial.csv");
+  const CliRun r = cli({"extract", video, "-o", out, "--template", csv});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_TRUE(r.err.contains("1 of 10 frame files could not be written")) << r.err.toStdString();
+  QStringList expected = framePaths(10);
+  expected.removeAt(1);
+  EXPECT_EQ(lines(r.out).mid(6), expected);
+  EXPECT_EQ(QFileInfo(locked).size(), 0);
+  EXPECT_FALSE(QFile::exists(csv));
 }
 
 } // namespace
