@@ -1,21 +1,17 @@
 #pragma once
 // Message texts that other commands show, switched with the interface language, and the
 // language decision from the system's language name.
+#include "production/ProductionTexts.h"
+
 #include <QString>
 
 namespace framora {
 
-struct MessageTexts {
-  QString TextNoAnimationLoaded;
-  QString TextStaticGif;
-  QString TextInvalidFormat;
-  QString TextNoImageFiles;
-  QString TextFramesSavedIn;  // followed directly by the folder name
-};
+// The switched message texts live beside the commands that show them.
+using MessageTexts = ProductionTexts;
 
 // 0 German, anything else English.
-MessageTexts MessageTextsFor(int language);
-
+inline MessageTexts MessageTextsFor(int language) { return ProductionTextsFor(language); }
 
 // Only the exact, case-sensitive word "Deutsch" in the system language name means German.
 inline bool SystemNameMeansGerman(const QString& systemLanguageName) {
