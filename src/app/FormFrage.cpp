@@ -1,6 +1,7 @@
 #include "app/FormFrage.h"
 
 #include "app/KeyPreview.h"
+#include "app/PanelButton.h"
 #include "platform/Convert.h"
 #include "platform/Prompter.h"
 
@@ -30,22 +31,6 @@ QGroupBox* radioGroup(QWidget* parent, const char* name, const QString& caption,
     group->addButton(b, i);
   }
   return box;
-}
-
-QPushButton* panelButton(QWidget* parent, const char* panelName, const char* buttonName, const QRect& r) {
-  auto* panel = new QFrame(parent);
-  panel->setObjectName(QLatin1String(panelName));
-  panel->setProperty("buttonPanel", true);
-  panel->setGeometry(r);
-  panel->setAutoFillBackground(true);
-  QPalette pal = panel->palette();
-  pal.setColor(QPalette::Window, QColor(188, 194, 218));
-  panel->setPalette(pal);
-  auto* b = new QPushButton(panel);
-  b->setObjectName(QLatin1String(buttonName));
-  b->setFlat(true);
-  b->setGeometry(0, 0, r.width(), r.height());
-  return b;
 }
 
 } // namespace
