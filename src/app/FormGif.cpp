@@ -38,11 +38,6 @@ struct FormGif::CommandScope {
   FormGif& form;
 };
 
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-  QLabel::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
-}
-
 namespace {
 
 constexpr int kPanelAnimLeft = 350;

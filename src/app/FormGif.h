@@ -3,6 +3,7 @@
 // to the frame-list editor or to a hook; the hooks of the commands built elsewhere (start
 // screen, update check, help, about box, video window, GIF production) do nothing until set.
 #include "app/LanguageTexts.h"
+#include "app/LinkWidgets.h"
 #include "app/Settings.h"
 #include "framelist/FrameListEditor.h"
 
@@ -27,17 +28,8 @@ class FormFrage;
 class KeyPreview;
 class Prompter;
 
-// A label that reports clicks, for the captions that toggle their check boxes.
-class ClickLabel : public QLabel {
-  Q_OBJECT
-public:
-  using QLabel::QLabel;
-signals:
-  void clicked();
-
-protected:
-  void mouseReleaseEvent(QMouseEvent* event) override;
-};
+// The captions that toggle their check boxes are labels that report clicks.
+using ClickLabel = LinkLabel;
 
 // Commands of other parts of the program, wired in by main(). Unset hooks do nothing
 // (viewSelectedImage then shows the current row's picture in Image1 itself).

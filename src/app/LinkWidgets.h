@@ -1,6 +1,6 @@
 #pragma once
-// Small widgets of the start screen and the about box: a picture drawn from an SVG resource
-// and a label, both clickable like links.
+// Small clickable widgets: a picture drawn from an SVG resource (start screen, about box) and a
+// label that reports clicks like a link (links, and the captions that toggle check boxes).
 #include <QLabel>
 #include <QString>
 #include <QWidget>
