@@ -39,13 +39,18 @@ QCursor ColorPicker::eyedropperCursor() {
     // Drawn along the x axis from the tip, then turned to point down-left onto the hot spot.
     p.translate(kHotSpot.x() + 0.5, kHotSpot.y() + 0.5);
     p.rotate(-45);
-    QPainterPath glass;
-    glass.moveTo(0, 0);
-    glass.lineTo(3, -1.6);
-    glass.lineTo(13, -1.6);
-    glass.lineTo(13, 1.6);
-    glass.lineTo(3, 1.6);
-    glass.closeSubpath();
+    // The tapered glass tube from the tip to `length`; the drop is its front part.
+    auto tube = [](double length) {
+      QPainterPath path;
+      path.moveTo(0, 0);
+      path.lineTo(3, -1.6);
+      path.lineTo(length, -1.6);
+      path.lineTo(length, 1.6);
+      path.lineTo(3, 1.6);
+      path.closeSubpath();
+      return path;
+    };
+    const QPainterPath glass = tube(13);
     QPainterPath collar;
     collar.addRoundedRect(QRectF(12.5, -4, 3, 8), 1, 1);
     QPainterPath bulb;
@@ -57,14 +62,7 @@ QCursor ColorPicker::eyedropperCursor() {
     p.setBrush(QColor(200, 230, 245));
     p.drawPath(glass);
     p.setBrush(QColor(40, 110, 200));  // the drop of liquid at the tip
-    QPainterPath drop;
-    drop.moveTo(0, 0);
-    drop.lineTo(3, -1.6);
-    drop.lineTo(6, -1.6);
-    drop.lineTo(6, 1.6);
-    drop.lineTo(3, 1.6);
-    drop.closeSubpath();
-    p.drawPath(drop);
+    p.drawPath(tube(6));
     p.setBrush(QColor(90, 96, 110));
     p.drawPath(collar);
     p.setBrush(QColor(190, 40, 40));

@@ -7,11 +7,25 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <QWidget>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace framora::test {
+
+// The preview panel a player view sits on: a plain widget filled with the panel colour.
+inline const QColor kPanel(243, 241, 233);
+inline std::unique_ptr<QWidget> makePanel(int size) {
+  auto panel = std::make_unique<QWidget>();
+  panel->setAutoFillBackground(true);
+  QPalette pal = panel->palette();
+  pal.setColor(QPalette::Window, kPanel);
+  panel->setPalette(pal);
+  panel->resize(size, size);
+  return panel;
+}
 
 inline const QColor kGifColours[4] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255), QColor(255, 255, 0)};
 

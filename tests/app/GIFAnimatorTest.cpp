@@ -20,18 +20,13 @@ using test::GifFrame;
 using test::solid;
 using Rows = std::vector<std::string>;
 
-const QColor kPanel(243, 241, 233);
+using test::kPanel;
 
 class GIFAnimatorTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    panel = std::make_unique<QWidget>();
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, kPanel);
-    panel->setPalette(pal);
-    panel->resize(10, 10);
+    panel = test::makePanel(10);
     view = new widgets::GIFAnimator(panel.get());
     view->setGeometry(0, 0, 8, 8);
     panel->show();

@@ -18,18 +18,13 @@ using test::animatedGif;
 using test::solid;
 using Rows = std::vector<std::string>;
 
-const QColor kPanel(243, 241, 233);
+using test::kPanel;
 
 class StillViewTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    panel = std::make_unique<QWidget>();
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, kPanel);
-    panel->setPalette(pal);
-    panel->resize(8, 8);
+    panel = test::makePanel(8);
     view = new widgets::StillView(panel.get());
     view->setGeometry(0, 0, 8, 8);
     panel->show();
