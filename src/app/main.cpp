@@ -18,8 +18,6 @@ QString styleSheet() {
 } // namespace
 
 int main(int argc, char** argv) {
-  // Debian's GStreamer media backend has no AVI decoder without extra plug-ins.
-  if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Framora Pro"));
   QGuiApplication::setDesktopFileName(QStringLiteral("framora"));

@@ -155,6 +155,13 @@ void FormAvi::ApplyLanguage() {
   ButtonAbort->setText(english ? QStringLiteral("Close") : QStringLiteral("Schliessen"));
   Open1->setText(english ? QStringLiteral("Load") : QStringLiteral("Laden"));
   Quit1->setText(english ? QStringLiteral("Quit") : QStringLiteral("Schliessen"));
+  Player1->setUnavailableText(
+      english ? QStringLiteral("Video playback is not available: Qt Multimedia has no working media backend "
+                               "(its FFmpeg plug-in comes with the package libqt6multimedia6). "
+                               "The frames can still be extracted.")
+              : QStringLiteral("Die Videowiedergabe ist nicht verf\u00fcgbar: Qt Multimedia hat kein "
+                               "funktionierendes Medien-Backend (sein FFmpeg-Plug-in kommt mit dem Paket "
+                               "libqt6multimedia6). Die Einzelbilder k\u00f6nnen trotzdem entnommen werden."));
 }
 
 void FormAvi::ButtonOpenClick() {

@@ -1,5 +1,7 @@
 #include "video/VideoPlayerWidget.h"
 
+#include "video/MediaBackend.h"
+
 #include <QAudioOutput>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -20,33 +22,41 @@ QString clockText(qint64 ms) {
   const qint64 s = std::max<qint64>(0, ms) / 1000;
   return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
+
+// Qt Multimedia aborts when a player is made without a backend, so none is made then.
+QMediaPlayer* newPlayer(QObject* parent) {
+  ChooseMediaBackend();
+  return MediaBackendAvailable() ? new QMediaPlayer(parent) : nullptr;
+}
 }  // namespace
 
 VideoPlayerWidget::VideoPlayerWidget(QWidget* parent)
     : QWidget(parent),
-      player_(new QMediaPlayer(this)),
-      audio_(new QAudioOutput(this)),
+      player_(newPlayer(this)),
       area_(new QWidget(this)),
-      video_(new QVideoWidget(area_)),
+      video_(player_ ? new QVideoWidget(area_) : nullptr),
       playPause_(new QToolButton(this)),
       seek_(new QSlider(Qt::Horizontal, this)),
-      time_(new QLabel(this)) {
+      time_(new QLabel(this)),
+      unavailable_(new QLabel(area_)) {
   area_->setObjectName(QStringLiteral("VideoArea"));
   area_->setAutoFillBackground(true);
   QPalette black = area_->palette();
   black.setColor(QPalette::Window, Qt::black);
   area_->setPalette(black);
   area_->installEventFilter(this);
-  video_->setObjectName(QStringLiteral("VideoWidget"));
-  video_->setAspectRatioMode(Qt::KeepAspectRatio);
   playPause_->setObjectName(QStringLiteral("PlayPauseButton"));
   playPause_->setAutoRaise(true);
   seek_->setObjectName(QStringLiteral("SeekSlider"));
   seek_->setRange(0, 0);
   time_->setObjectName(QStringLiteral("TimeLabel"));
-
-  player_->setAudioOutput(audio_);
-  player_->setVideoOutput(video_);
+  unavailable_->setObjectName(QStringLiteral("PlaybackUnavailable"));
+  unavailable_->setAlignment(Qt::AlignCenter);
+  unavailable_->setWordWrap(true);
+  unavailable_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+  unavailable_->setVisible(!player_);
+  playPause_->setEnabled(player_);
+  seek_->setEnabled(player_);
 
   auto* controls = new QHBoxLayout;
   controls->setContentsMargins(4, 2, 4, 2);
@@ -59,6 +69,19 @@ VideoPlayerWidget::VideoPlayerWidget(QWidget* parent)
   layout->addWidget(area_, 1);
   layout->addLayout(controls);
 
+  if (player_) connectPlayer();
+  updateControls();
+}
+
+bool VideoPlayerWidget::playbackAvailable() const { return player_ != nullptr; }
+
+void VideoPlayerWidget::setUnavailableText(const QString& text) { unavailable_->setText(text); }
+
+void VideoPlayerWidget::connectPlayer() {
+  video_->setObjectName(QStringLiteral("VideoWidget"));
+  video_->setAspectRatioMode(Qt::KeepAspectRatio);
+  player_->setAudioOutput(new QAudioOutput(this));
+  player_->setVideoOutput(video_);
   connect(playPause_, &QToolButton::clicked, this, [this] {
     if (player_->playbackState() == QMediaPlayer::PlayingState)
       player_->pause();
@@ -89,26 +112,30 @@ VideoPlayerWidget::VideoPlayerWidget(QWidget* parent)
       placePicture();
     }
   });
-  updateControls();
 }
 
 void VideoPlayerWidget::setSource(const QUrl& url) {
+  if (!playbackAvailable()) return;
   time_->setToolTip({});
   native_ = QSize();
   player_->setSource(url);
   placePicture();
 }
 
-void VideoPlayerWidget::play() { player_->play(); }
+void VideoPlayerWidget::play() {
+  if (playbackAvailable()) player_->play();
+}
 
-void VideoPlayerWidget::pause() { player_->pause(); }
+void VideoPlayerWidget::pause() {
+  if (player_) player_->pause();
+}
 
 void VideoPlayerWidget::setStretchToFit(bool on) {
   stretch_ = on;
   placePicture();
 }
 
-QRect VideoPlayerWidget::pictureGeometry() const { return video_->geometry(); }
+QRect VideoPlayerWidget::pictureGeometry() const { return video_ ? video_->geometry() : QRect(); }
 
 bool VideoPlayerWidget::eventFilter(QObject* watched, QEvent* event) {
   if (watched == area_ && event->type() == QEvent::Resize) placePicture();
@@ -117,6 +144,8 @@ bool VideoPlayerWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void VideoPlayerWidget::placePicture() {
   const QRect room = area_->rect();
+  unavailable_->setGeometry(room.adjusted(12, 12, -12, -12));
+  if (!video_) return;
   const QSize native = native_;
   if (stretch_ || !native.isValid() || native.isEmpty()) {
     video_->setGeometry(room);
@@ -130,10 +159,11 @@ void VideoPlayerWidget::placePicture() {
 }
 
 void VideoPlayerWidget::updateControls() {
-  const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+  const bool playing = player_ && player_->playbackState() == QMediaPlayer::PlayingState;
   playPause_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
   playPause_->setToolTip(playing ? tr("Pause") : tr("Play"));
-  time_->setText(clockText(player_->position()) + QStringLiteral(" / ") + clockText(player_->duration()));
+  time_->setText(clockText(player_ ? player_->position() : 0) + QStringLiteral(" / ") +
+                 clockText(player_ ? player_->duration() : 0));
 }
 
 } // namespace framora

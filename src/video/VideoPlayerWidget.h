@@ -5,7 +5,6 @@
 #include <QUrl>
 #include <QWidget>
 
-class QAudioOutput;
 class QLabel;
 class QMediaPlayer;
 class QSlider;
@@ -19,11 +18,16 @@ class VideoPlayerWidget : public QWidget {
 public:
   explicit VideoPlayerWidget(QWidget* parent = nullptr);
 
+  // False when Qt Multimedia has no backend to load: the area then shows the text below and
+  // setSource/play do nothing.
+  bool playbackAvailable() const;
+  void setUnavailableText(const QString& text);
+
   void setSource(const QUrl& url);
   void play();
   void pause();
-  QMediaPlayer* player() const { return player_; }
-  QVideoWidget* videoWidget() const { return video_; }
+  QMediaPlayer* player() const { return player_; }  // null without a media backend
+  QVideoWidget* videoWidget() const { return video_; }  // null without a media backend
 
   bool stretchToFit() const { return stretch_; }
   void setStretchToFit(bool on);
@@ -35,16 +39,17 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  void connectPlayer();
   void placePicture();
   void updateControls();
 
   QMediaPlayer* player_;
-  QAudioOutput* audio_;
   QWidget* area_;
   QVideoWidget* video_;
   QToolButton* playPause_;
   QSlider* seek_;
   QLabel* time_;
+  QLabel* unavailable_;
   bool stretch_ = false;
   QSize native_;  // size of the video's own picture, once known
 };

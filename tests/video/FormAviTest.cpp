@@ -8,9 +8,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMediaPlayer>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QSlider>
 #include <QTimer>
@@ -26,12 +29,6 @@ namespace framora {
 namespace {
 
 using test::ScriptedPrompter;
-
-// Debian's GStreamer backend plays no AVI without extra plug-ins; the program sets this in main.
-const bool kFfmpegBackend = [] {
-  if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-  return true;
-}();
 
 struct RecordingSink : FrameListSink {
   int calls = 0;
@@ -325,6 +322,45 @@ TEST_F(FormAviTest, PlayerShowsTheVideoAtItsSizeUnlessStretched) {
   EXPECT_NEAR(seek->maximum(), 10000, 300);
   form->hide();
   EXPECT_NE(player->playbackState(), QMediaPlayer::PlayingState);
+}
+
+// ---- without a media backend ------------------------------------------------------------------
+
+// Qt picks its media backend once per process, so this case runs in a child of the next one.
+constexpr char kNoBackend[] = "no-such-backend";
+
+TEST_F(FormAviTest, WithoutAMediaBackendSaysSoAndStillExtracts) {
+  if (qgetenv("QT_MEDIA_BACKEND") != kNoBackend) GTEST_SKIP() << "runs as the child of NoMediaBackend.*";
+  for (int language : {1, 0}) {
+    form->Language = language;
+    form->show();
+    auto* note = child<QLabel>("PlaybackUnavailable");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith(language ? "Video playback is not available"
+                                                 : "Die Videowiedergabe ist nicht verf\u00fcgbar"));
+    form->hide();
+  }
+  form->show();
+  openWith(makeVideo(3, 10), true);
+  EXPECT_EQ(form->memoLines().size(), 9);
+  EXPECT_TRUE(QFile::exists(dir.filePath("frames/avframe03.bmp")));
+}
+
+TEST(NoMediaBackend, TheVideoWindowWorksWithoutOne) {
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_MEDIA_BACKEND", kNoBackend);
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=FormAviTest.WithoutAMediaBackendSaysSoAndStillExtracts"});
+  ASSERT_TRUE(child.waitForFinished(120000));
+  const QString out = QString::fromUtf8(child.readAll());
+  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+  EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+  EXPECT_FALSE(out.contains("SKIPPED")) << out.toStdString();
 }
 
 }  // namespace
