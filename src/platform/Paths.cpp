@@ -2,9 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace framora {
 
@@ -34,7 +42,45 @@ QString documentsFolder() {
       withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
 }
 
-QString temporaryFolder() { return QDir::toNativeSeparators(withoutTrailingSeparator(QDir::tempPath())); }
+namespace {
+
+// A folder only this user can enter: a directory of ours, no link, mode 0700.
+bool isPrivateFolder(const QByteArray& path) {
+  struct stat st {};
+  return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+bool makePrivateFolder(const QByteArray& path) {
+  if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
+  return isPrivateFolder(path);
+}
+
+QString privateTemporaryFolder() {
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty() && isPrivateFolder(runtime)) {
+    const QByteArray path = runtime + "/framora";
+    if (makePrivateFolder(path)) return QFile::decodeName(path);
+  }
+  const QByteArray tmp = QFile::encodeName(withoutTrailingSeparator(QDir::tempPath()));
+  const QByteArray perUser = tmp + "/framora-" + QByteArray::number(::getuid());
+  if (makePrivateFolder(perUser)) return QFile::decodeName(perUser);
+  // Someone else holds that name: a fresh folder, removed when the program ends.
+  static std::mutex mutex;
+  static std::unique_ptr<QTemporaryDir> fresh;
+  const std::lock_guard lock(mutex);
+  if (!fresh || !isPrivateFolder(QFile::encodeName(fresh->path())))
+    fresh = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/framora-XXXXXX"));
+  if (fresh->isValid() && isPrivateFolder(QFile::encodeName(fresh->path()))) return fresh->path();
+  return QString();
+}
+
+} // namespace
+
+QString temporaryFolder() {
+  const QString folder = privateTemporaryFolder();
+  return QDir::toNativeSeparators(folder.isEmpty() ? withoutTrailingSeparator(QDir::tempPath()) : folder);
+}
 
 QString executableFileName() { return QFileInfo(QCoreApplication::applicationFilePath()).fileName(); }
 

@@ -14,8 +14,12 @@ QString withTrailingSeparator(const QString& folder);
 QString applicationDataFolder();
 // applicationDataFolder() + "/gifanidat/".
 QString settingsFolder();
-// The user's Documents folder and the temporary folder, without a trailing separator.
+// The user's Documents folder, without a trailing separator.
 QString documentsFolder();
+// The temporary folder for the program's own files (frames, preview page), without a trailing
+// separator: private to the user (mode 0700), $XDG_RUNTIME_DIR/framora, else <tmp>/framora-<uid>,
+// else a fresh folder kept while the program runs; the shared temporary folder only when none
+// of these can be made.
 QString temporaryFolder();
 
 // File name of the running executable without its folder, and its folder with a separator.

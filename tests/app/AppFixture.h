@@ -24,6 +24,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace framora::test {
 
 inline QByteArray fileBytes(const QString& path) {
@@ -60,7 +62,9 @@ protected:
 
   QString home() const { return root.filePath("home"); }
   QString configHome() const { return root.filePath("config"); }
-  QString tmp() const { return root.filePath("tmp"); }
+  QString tmpRoot() const { return root.filePath("tmp"); }  // TMPDIR
+  // The program's private temporary folder below TMPDIR (made by the program, mode 0700).
+  QString tmp() const { return tmpRoot() + QStringLiteral("/framora-%1").arg(::getuid()); }
   QString settingsPath() const { return configHome() + "/gifanidat/framora.ini"; }
   QString pics() const { return root.filePath("pics"); }
   QString pic(const QString& name) const { return pics() + "/" + name; }
@@ -69,10 +73,12 @@ protected:
     saved_[0] = qgetenv("HOME");
     saved_[1] = qgetenv("XDG_CONFIG_HOME");
     saved_[2] = qgetenv("TMPDIR");
-    for (const QString& d : {home(), configHome(), tmp(), pics()}) QDir().mkpath(d);
+    saved_[3] = qgetenv("XDG_RUNTIME_DIR");
+    for (const QString& d : {home(), configHome(), tmpRoot(), pics()}) QDir().mkpath(d);
     setConfigHome(configHome());
     qputenv("HOME", home().toUtf8());
-    qputenv("TMPDIR", tmp().toUtf8());
+    qputenv("TMPDIR", tmpRoot().toUtf8());
+    qunsetenv("XDG_RUNTIME_DIR");
   }
 
   void TearDown() override {
@@ -80,6 +86,7 @@ protected:
     restore("HOME", saved_[0]);
     restore("XDG_CONFIG_HOME", saved_[1]);
     restore("TMPDIR", saved_[2]);
+    restore("XDG_RUNTIME_DIR", saved_[3]);
   }
 
   static void setConfigHome(const QString& path) { qputenv("XDG_CONFIG_HOME", path.toUtf8()); }
@@ -128,7 +135,7 @@ private:
     if (value.isNull()) qunsetenv(name);
     else qputenv(name, value);
   }
-  QByteArray saved_[3];
+  QByteArray saved_[4];
 };
 
 } // namespace framora::test

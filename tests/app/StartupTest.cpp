@@ -52,7 +52,7 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndStartsWithTheEmptyList) {
   EXPECT_EQ(form->state().DefaultFolder, "");
   EXPECT_EQ(form->state().DefaultDelay, "500");
   EXPECT_EQ(form->StringGrid1->model()->rowCount(), 8);
-  EXPECT_EQ(form->StringGrid1->columnWidth(1), 190);
+  EXPECT_EQ(form->StringGrid1->columnWidth(0), 30);
   EXPECT_TRUE(prompter.messages.isEmpty());
 }
 

@@ -1,5 +1,7 @@
 // Preview in browser: the page bytes, where the page goes, and a real browser showing it.
 #include "production/BrowserPreview.h"
+
+#include "platform/Paths.h"
 #include "production/GifBuilder.h"
 
 #include "ProductionFixture.h"
@@ -39,7 +41,8 @@ protected:
 
 TEST_F(BrowserPreviewTest, WritesThePageInTheTemporaryFolderAndOpensIt) {
   const QString page = SpeedButtonBrowserClick("  /home/u/my gifs/a & b.gif ", 1, prompter);
-  EXPECT_EQ(page, tmp.filePath("preview.html"));
+  EXPECT_EQ(page, temporaryFolder() + "/preview.html");
+  EXPECT_TRUE(page.startsWith(tmp.path() + "/framora-"));
   EXPECT_EQ(bytes(page), kHead + "/home/u/my gifs/a &amp; b.gif" + kTail);
   EXPECT_EQ(prompter.urls, QStringList{page});
   EXPECT_TRUE(prompter.messages.isEmpty());
@@ -57,7 +60,7 @@ TEST_F(BrowserPreviewTest, NoAnimationWarnsAndWritesNothing) {
     EXPECT_EQ(prompter.messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(prompter.messages[0].text, language ? "No animation loaded!" : "Keine Animation geladen!");
   }
-  EXPECT_FALSE(QFile::exists(tmp.filePath("preview.html")));
+  EXPECT_FALSE(QFile::exists(temporaryFolder() + "/preview.html"));
   EXPECT_TRUE(prompter.urls.isEmpty());
 }
 
@@ -68,7 +71,7 @@ TEST_F(BrowserPreviewTest, ABrowserThatDoesNotStartIsReported) {
   EXPECT_EQ(prompter.messages[0].kind, MessageKind::Warning);
   EXPECT_EQ(prompter.messages[0].text, "Could not open webpage!");
   EXPECT_EQ(prompter.messages[0].caption, "Error");
-  EXPECT_TRUE(QFile::exists(tmp.filePath("preview.html")));
+  EXPECT_TRUE(QFile::exists(temporaryFolder() + "/preview.html"));
 }
 
 TEST_F(BrowserPreviewTest, AnUnwritableTemporaryFolderIsReportedAndNoBrowserStarts) {

@@ -45,20 +45,25 @@ inline Bitmap FullPalettePicture(int w, int h, int bottomLeftIndex) {
   return b;
 }
 
-// Points QDir::tempPath() at another folder for the test's lifetime.
+// Points QDir::tempPath() at another folder for the test's lifetime; the program's private
+// temporary folder (platform's temporaryFolder()) then lies below it.
 class TempPathOverride {
 public:
-  explicit TempPathOverride(const QString& folder) : old_(qgetenv("TMPDIR")), had_(qEnvironmentVariableIsSet("TMPDIR")) {
+  explicit TempPathOverride(const QString& folder)
+      : old_(qgetenv("TMPDIR")), oldRuntime_(qgetenv("XDG_RUNTIME_DIR")), had_(qEnvironmentVariableIsSet("TMPDIR")),
+        hadRuntime_(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
     qputenv("TMPDIR", QFile::encodeName(folder));
+    qunsetenv("XDG_RUNTIME_DIR");
   }
   ~TempPathOverride() {
     if (had_) qputenv("TMPDIR", old_);
     else qunsetenv("TMPDIR");
+    if (hadRuntime_) qputenv("XDG_RUNTIME_DIR", oldRuntime_);
   }
 
 private:
-  QByteArray old_;
-  bool had_;
+  QByteArray old_, oldRuntime_;
+  bool had_, hadRuntime_;
 };
 
 class ProductionTest : public ::testing::Test {
