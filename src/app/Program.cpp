@@ -10,6 +10,7 @@
 #include "app/StillView.h"
 #include "codec/Error.h"
 #include "platform/Convert.h"
+#include "platform/Paths.h"
 #include "platform/Prompter.h"
 #include "platform/Version.h"
 #include "production/BrowserPreview.h"
@@ -185,8 +186,11 @@ void Program::CreateAnimatedGif() {
   in.transparentColour = toRgb(f.transparentColour());
   in.DefaultFolder = f.state().DefaultFolder;
   in.language = f.state().LangEnglish;
-  builder_.CreateAnimatedGif(in);
+  const BuildResult r = builder_.CreateAnimatedGif(in);
   progress_->hide();
+  // Empty edits were built at the largest frame's size; show what the GIF got.
+  if (r.frames > 0 && trimBlanks(in.EditWidth).isEmpty()) f.editor().setWidthText(QString::number(r.width));
+  if (r.frames > 0 && trimBlanks(in.EditHeight).isEmpty()) f.editor().setHeightText(QString::number(r.height));
 }
 
 void Program::LoadGif() {
@@ -233,7 +237,7 @@ void Program::StopAnimation() {
 void Program::ShowVideoWindow(int language) {
   // An empty folder would put the frames at the file-system root; the temporary folder is safer.
   QString folder = formGif_->state().DefaultFolder;
-  if (folder.trimmed().isEmpty()) folder = QDir::tempPath();
+  if (folder.trimmed().isEmpty()) folder = temporaryFolder();
   while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))) folder.chop(1);
   formAvi_->FPath = folder;
   formAvi_->Language = language;

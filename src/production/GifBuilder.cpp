@@ -266,17 +266,22 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     return result;
   }
   currentGif_ = std::make_unique<GIFImage>();
-  const std::optional<int> width = toInt(trimBlanks(inputs.EditWidth));
-  if (!width) {
+  // An empty edit (as the video window's import leaves it) means the largest frame's size:
+  // the screen starts at 0 and grows to every frame added.
+  const auto screenSize = [](const QString& text) -> std::optional<int> {
+    const QString t = trimBlanks(text);
+    return t.isEmpty() ? std::optional<int>(0) : toInt(t);
+  };
+  const std::optional<int> width = screenSize(inputs.EditWidth);
+  const std::optional<int> height = screenSize(inputs.EditHeight);
+  if (!width || !height) {
+    prompter_.message(MessageKind::Error, ProductionTextsFor(inputs.language)
+                                              .TextSizeNoNumber.arg(trimBlanks(inputs.EditWidth),
+                                                                    trimBlanks(inputs.EditHeight)));
     result.outcome = BuildResult::Outcome::BadSize;
     return result;
   }
   currentGif_->SetWidth(*width);
-  const std::optional<int> height = toInt(trimBlanks(inputs.EditHeight));
-  if (!height) {
-    result.outcome = BuildResult::Outcome::BadSize;
-    return result;
-  }
   currentGif_->SetHeight(*height);
 
   // The rows as they stand now; the list ends at the first row without a file name.
@@ -346,6 +351,8 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     }
   }
   result.frames = currentGif_->Images().Count();
+  result.width = currentGif_->Width();
+  result.height = currentGif_->Height();
   if (failed) {
     result.outcome = BuildResult::Outcome::Failed;
     return result;

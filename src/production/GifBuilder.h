@@ -25,8 +25,8 @@ class Prompter;
 // What the main window shows when the build starts.
 struct BuildInputs {
   QString EditPfad;     // frame folder text
-  QString EditWidth;    // logical screen width text
-  QString EditHeight;   // logical screen height text
+  QString EditWidth;    // logical screen width text (empty: the largest frame's)
+  QString EditHeight;   // logical screen height text (empty: the largest frame's)
   bool loop = true;         // CheckBoxLoop
   bool transparent = false; // CheckBoxTrans
   bool optimize = true;     // CheckBoxOpt
@@ -56,7 +56,7 @@ struct BuildCallbacks {
 struct BuildResult {
   enum class Outcome {
     NoImageFiles, // row 0 had no file name (box shown)
-    BadSize,      // width or height not a number (silent)
+    BadSize,      // width or height neither empty nor a number (box shown)
     Failed,       // an error box was shown; nothing saved
     Cancelled,    // save dialog cancelled
     Saved,
@@ -64,6 +64,7 @@ struct BuildResult {
   };
   Outcome outcome = Outcome::Failed;
   int frames = 0;       // frames in CurrentGif
+  int width = 0, height = 0;  // CurrentGif's logical screen once the frames are added
   QString savedPath;    // the written file (Saved only)
   QString sizeText;     // "<n> Kb" (Saved only)
   std::shared_ptr<const Picture> lastPicture; // the last picture loaded (Image1)

@@ -11,6 +11,7 @@ struct ProductionTexts {
   QString TextInvalidFormat;
   QString TextNoImageFiles;
   QString TextFramesSavedIn;  // followed directly by the folder
+  QString TextSizeNoNumber;   // %1 width text, %2 height text
 };
 
 ProductionTexts ProductionTextsFor(int language);

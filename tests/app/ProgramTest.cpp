@@ -8,6 +8,7 @@
 #include "video/FormAvi.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -176,6 +177,29 @@ TEST_F(ProgramTest, VideoFramesReplaceTheFrameList) {
   EXPECT_EQ(form().EditWidth->text(), "");
   EXPECT_EQ(form().editor().model().rowCount(), 2);
   EXPECT_EQ(form().editor().model().row(1), (FrameRow{"avframe02.bmp", "200", "0"}));
+}
+
+// The video window leaves the size edits empty; Create then takes the largest frame.
+TEST_F(ProgramTest, CreateAfterTheVideoImportTakesTheLargestFrame) {
+  const QStringList pictures = writePictures();
+  QStringList names;
+  for (const QString& p : pictures.mid(0, 2)) {
+    const QString name = QFileInfo(p).completeBaseName() + ".bmp";
+    ASSERT_TRUE(QImage(p).save(path("frames/") + name, "BMP"));
+    names << name;
+  }
+  program->formAvi().frameListSink->replaceFrames(path("frames/"), {{names[0], "200", "0"}, {names[1], "200", "0"}}, 2);
+  ASSERT_EQ(form().EditWidth->text(), "");
+  prompter.saveAnswers.enqueue(path("out/video.gif"));
+  form().SpeedButtonCreate->click();
+  EXPECT_TRUE(prompter.messages.isEmpty()) << prompter.texts().join(u'|').toStdString();
+  const DecodedGif gif = DecodeWithGiflib(path("out/video.gif").toStdString());
+  ASSERT_TRUE(gif.ok) << gif.error;
+  EXPECT_EQ(gif.width, 60);
+  EXPECT_EQ(gif.height, 30);
+  EXPECT_EQ(gif.frames.size(), 2u);
+  EXPECT_EQ(form().EditWidth->text(), "60");
+  EXPECT_EQ(form().EditHeight->text(), "30");
 }
 
 } // namespace

@@ -168,16 +168,33 @@ TEST_F(BuildTest, EmptyListShowsTheNoImagesBoxInTheInterfaceLanguage) {
   }
 }
 
-TEST_F(BuildTest, SizeThatIsNoNumberStopsSilently) {
+TEST_F(BuildTest, SizeThatIsNoNumberStopsWithABoxNamingIt) {
   setRows(model, {{frame(0), "500", "0"}});
-  for (const auto& [w, h] : std::vector<std::pair<QString, QString>>{{"", "10"}, {"10", "ab"}, {"1 0", "10"}}) {
+  for (const auto& [w, h] : std::vector<std::pair<QString, QString>>{{"x", "10"}, {"10", "ab"}, {"1 0", ""}}) {
+    prompter.messages.clear();
     in.EditWidth = w;
     in.EditHeight = h;
     EXPECT_EQ(builder.CreateAnimatedGif(in).outcome, BuildResult::Outcome::BadSize);
     ASSERT_NE(builder.CurrentGif(), nullptr);
     EXPECT_EQ(builder.CurrentGif()->Images().Count(), 0);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(prompter.messages[0].text,
+              QStringLiteral("Width and height must be whole numbers, not \"%1\" x \"%2\"!").arg(w, h));
   }
-  EXPECT_TRUE(prompter.messages.isEmpty());
+}
+
+TEST_F(BuildTest, EmptySizeEditsTakeTheLargestFrame) {
+  setRows(model, {{frame(0, 8, 6), "500", "0"}, {frame(1, 20, 4), "500", "0"}});
+  in.EditWidth = QString();
+  in.EditHeight = QStringLiteral("  ");
+  const BuildResult r = buildSavingAs(QStringLiteral("out.gif"));
+  ASSERT_EQ(r.outcome, BuildResult::Outcome::Saved) << prompter.texts().join(u'|').toStdString();
+  EXPECT_EQ(r.width, 20);
+  EXPECT_EQ(r.height, 6);
+  const DecodedGif gif = DecodeWithGiflib(local(r.savedPath));
+  EXPECT_EQ(gif.width, 20);
+  EXPECT_EQ(gif.height, 6);
 }
 
 TEST_F(BuildTest, ScreenSizeFromTheEditsGrowsToTheLargestFrame) {
