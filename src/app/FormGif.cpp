@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 
@@ -180,12 +181,12 @@ void FormGif::buildControls() {
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid1->setWordWrap(false);
   StringGrid1->setFont(tahoma(10));
-  const int widths[] = {30, 190, 50, 20};
-  for (int c = 0; c < 4; ++c) StringGrid1->setColumnWidth(c, widths[c]);
+  setGridColumnWidths();
 
   Label3 = label(central, "Label3", QStringLiteral("Position"), QRect(8, 269, 48, 16));
   Label2 = label(central, "Label2", QStringLiteral("Image file"), QRect(60, 269, 150, 16));
-  Label8 = label(central, "Label8", QStringLiteral("Delay ms"), QRect(214, 269, 84, 16));
+  // Right-aligned up to a gap before "Mode", so that the German "Verzögerung" never runs into it.
+  Label8 = label(central, "Label8", QStringLiteral("Delay ms"), QRect(190, 269, 94, 16), Qt::AlignRight | Qt::AlignVCenter);
   Label1 = label(central, "Label1", QStringLiteral("Modus"), QRect(292, 269, 38, 16), Qt::AlignRight | Qt::AlignVCenter);
 
   Label4 = label(central, "Label4", QStringLiteral("GIF"), QRect(8, 292, 24, 22));
@@ -418,6 +419,15 @@ void FormGif::showStillPicture(const QImage& image) {
   Image1->update();
 }
 
+void FormGif::setGridColumnWidths() {
+  // 30, 190, 50, 20, unless the grid's font needs more than 50 pixels for a five-digit delay
+  // (fonts standing in for Tahoma are wider); the file column gives up the difference.
+  const int margin = StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 1;
+  const int delay = std::max(50, StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 2 * margin + 2);
+  const int widths[] = {30, 190 - (delay - 50), delay, 20};
+  for (int c = 0; c < 4; ++c) StringGrid1->setColumnWidth(c, widths[c]);
+}
+
 void FormGif::FormResize() {
   const int W = width();
   const int H = height();
@@ -450,8 +460,7 @@ void FormGif::FormShow() {
   state_.PreviewHtmlFile.clear();
   state_.UpdateReplyFile.clear();
   StatusPanel0->clear();
-  const int widths[] = {30, 190, 50, 20};
-  for (int c = 0; c < 4; ++c) StringGrid1->setColumnWidth(c, widths[c]);
+  setGridColumnWidths();
   editor_.ClearGrid();
   state_.LangEnglish = 1;
   state_.DefaultDelay = QStringLiteral("500");

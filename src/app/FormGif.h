@@ -91,6 +91,7 @@ public:
 
   static bool FormCanResize(int newWidth, int newHeight) { return (void)newWidth, newHeight >= 560; }
   void FormResize();
+  void setGridColumnWidths();
   void ApplyLanguage();
   void LoadSettings();
   void OpenWebPage(const QString& address);

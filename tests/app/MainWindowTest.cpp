@@ -1,6 +1,8 @@
 #include "app/AppFixture.h"
 
 #include <QGroupBox>
+#include <QLabel>
+#include <QStyle>
 
 using namespace framora;
 using namespace framora::test;
@@ -27,6 +29,28 @@ TEST_F(MainWindowTest, ControlsCarryTheirDesignerNames) {
   EXPECT_FALSE(form->CheckBoxTrans->isChecked());
   EXPECT_TRUE(form->CheckBoxOpt->isChecked());
   EXPECT_EQ(form->transparentColour(), QColor(255, 251, 240));
+}
+
+// Whatever font stands in for Tahoma: the captions over the grid keep apart in both languages,
+// and a five-digit delay is not cut.
+TEST_F(MainWindowTest, GridCaptionsKeepApartAndFiveDigitDelaysFit) {
+  for (const char* language : {"English", "Deutsch"}) {
+    SCOPED_TRACE(language);
+    systemLanguage = language;
+    QFile::remove(settingsPath());
+    start();
+    const auto textLeft = [](QLabel* l) { return l->geometry().right() - l->fontMetrics().horizontalAdvance(l->text()); };
+    const int fileEnd = form->Label2->x() + form->Label2->fontMetrics().horizontalAdvance(form->Label2->text());
+    EXPECT_LT(fileEnd + 4, textLeft(form->Label8));
+    EXPECT_LT(form->Label8->geometry().right() + 4, textLeft(form->Label1)) << form->Label8->text().toStdString();
+
+    QTableView* grid = form->StringGrid1;
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    EXPECT_LE(grid->fontMetrics().horizontalAdvance("60000") + 2 * margin, grid->columnWidth(2));
+    EXPECT_EQ(grid->columnWidth(0), 30);
+    EXPECT_EQ(grid->columnWidth(1) + grid->columnWidth(2), 240);
+    form.reset();
+  }
 }
 
 TEST_F(MainWindowTest, OpeningSixHundredFilesGivesFiveHundredRows) {
