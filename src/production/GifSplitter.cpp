@@ -49,9 +49,15 @@ QString GifSplitter::DamageOf(const std::string& readerWarning) {
 
 Bitmap GifSplitter::ComposedBitmap(const Canvas& canvas) {
   // Alpha is dropped: a pixel nothing has drawn on keeps the fill colour.
+  // Runs of one colour are common, so each pass looks up only where the colour changes.
   std::unordered_map<std::uint32_t, int> index;
-  for (const std::uint32_t p : canvas.pixels)
-    if (index.emplace(p & 0xFFFFFFu, static_cast<int>(index.size())).second && index.size() > 256) break;
+  std::uint32_t last = 0xFFFFFFFFu;
+  for (const std::uint32_t p : canvas.pixels) {
+    const std::uint32_t rgb = p & 0xFFFFFFu;
+    if (rgb == last) continue;
+    last = rgb;
+    if (index.emplace(rgb, static_cast<int>(index.size())).second && index.size() > 256) break;
+  }
   const bool palette = index.size() <= 256;
   Bitmap out(canvas.width, canvas.height, palette ? 8 : 24);
   if (palette) {
@@ -61,13 +67,19 @@ Bitmap GifSplitter::ComposedBitmap(const Canvas& canvas) {
                                                        static_cast<std::uint8_t>(rgb >> 8),
                                                        static_cast<std::uint8_t>(rgb)};
   }
+  last = 0xFFFFFFFFu;
+  std::uint8_t lastIndex = 0;
   for (int y = 0; y < canvas.height; ++y) {
     const std::uint32_t* src = canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width;
     std::uint8_t* dst = out.row(y);
     for (int x = 0; x < canvas.width; ++x) {
       const std::uint32_t rgb = src[x] & 0xFFFFFFu;
       if (palette) {
-        dst[x] = static_cast<std::uint8_t>(index.find(rgb)->second);
+        if (rgb != last) {
+          last = rgb;
+          lastIndex = static_cast<std::uint8_t>(index.find(rgb)->second);
+        }
+        dst[x] = lastIndex;
       } else {
         dst[3 * x] = static_cast<std::uint8_t>(rgb >> 16);
         dst[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
