@@ -13,7 +13,7 @@ PACKAGES=(
 )
 # Only the test suite needs these: peers for comparison and a second decoder.
 if [ "${1:-}" = "--test" ]; then
-  PACKAGES+=(giflib-tools imagemagick ffmpeg python3-pil)
+  PACKAGES+=(giflib-tools imagemagick ffmpeg python3-pil gifsicle)
 fi
 
 missing=()

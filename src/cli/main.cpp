@@ -21,10 +21,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <unistd.h>
 
 namespace framora {
@@ -33,32 +35,43 @@ namespace {
 constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;      // the command ran and failed
 constexpr int ExitUnreadable = 2;  // an input file does not read
+constexpr int ExitDamaged = 3;     // done, but an input file was damaged (warning printed)
 constexpr int ExitUsage = 64;      // bad command line
 
 const char* const kUsage =
     "Usage:\n"
     "  framora-cli build [--delay MS] [--disposal N] [--no-loop] [--no-optimize]\n"
-    "                    [--transparent RRGGBB] [--size WxH] [--threads N] -o OUT.gif FRAME...\n"
+    "                    [--transparent RRGGBB] [--size WxH] [--threads N] -o OUT.gif [--] FRAME...\n"
     "  framora-cli build --template FILE.csv [--no-loop] [--no-optimize] [--transparent RRGGBB]\n"
     "                    [--threads N] -o OUT.gif\n"
-    "  framora-cli split IN.gif -o DIR\n"
+    "  framora-cli split [--raw] IN.gif -o DIR\n"
     "  framora-cli info [--json] FILE.gif\n"
     "  framora-cli extract VIDEO -o DIR [--max N] [--template FILE.csv]\n"
     "  framora-cli --help | --version\n"
     "\n"
     "build    Makes an animated GIF from pictures (BMP, GIF, PNG, JPEG, TIFF, ICO) with the rules\n"
-    "         of \"Create animated GIF\": delays in milliseconds (default 500) become hundredths of\n"
-    "         a second between 10 and 5000, with a warning when clamped; disposal 1..3 is kept,\n"
-    "         anything else becomes 0; loops forever unless --no-loop; colour maps are merged\n"
-    "         into one global map unless --no-optimize; --transparent makes that colour\n"
-    "         transparent. The size defaults to the largest picture. The output always gets the\n"
-    "         extension .gif. A template (the CSV files of the program) gives folder, frames,\n"
-    "         delays, disposals and size instead.\n"
-    "split    Writes every frame of an animated GIF as DIR/img<n>.bmp (8 bits, the frame's own\n"
-    "         size and colours) and DIR/template.csv listing them with their delays in ms.\n"
-    "info     Version, screen size, loop count (none, or the stored number; 0 = forever) and per\n"
+    "         of \"Create animated GIF\": delays in milliseconds (a whole number, default 500)\n"
+    "         become hundredths of a second between 10 and 5000, with a warning when clamped;\n"
+    "         disposal (a whole number) 1..3 is kept, anything else becomes 0; loops forever\n"
+    "         unless --no-loop; colour maps are merged into one global map unless --no-optimize;\n"
+    "         --transparent makes that colour transparent. The size (1..65535 each way) defaults\n"
+    "         to the largest picture. --threads N (1..256) loads frames on N threads; the\n"
+    "         default is one per core. The output always gets the extension .gif. A template\n"
+    "         (the CSV files of the program) gives folder, frames, delays, disposals and size\n"
+    "         instead. Frame names after -- may start with a dash.\n"
+    "split    Writes every frame of an animated GIF as DIR/img<n>.bmp and DIR/template.csv\n"
+    "         listing them with their delays in ms. A GIF of full, opaque frames gives the\n"
+    "         frames' own 8-bit pictures with their disposal. When a frame is smaller than the\n"
+    "         logical screen, lies at an offset or is transparent, every frame is written as it\n"
+    "         is seen, composed on the logical screen (8 bits when it has at most 256 colours,\n"
+    "         else 24), with disposal 0, so that build --template gives the same animation;\n"
+    "         pixels no frame has drawn yet get the first frame's transparent colour.\n"
+    "         --raw writes the stored frames instead (their own size, not composed).\n"
+    "info     Version, logical screen size as stored (and the canvas grown to hold the frames\n"
+    "         when that is larger), loop count (none, or the stored number; 0 = forever) and per\n"
     "         frame position, size, delay (hundredths), disposal, transparent index and colour\n"
-    "         table size. --json prints one object: screen_width, screen_height, loop,\n"
+    "         table size. --json prints one object: screen_width, screen_height, canvas_width\n"
+    "         and canvas_height (only when the canvas differs from the screen), loop,\n"
     "         frames [{left, top, width, height, delay, disposal, transparent_index, colors}].\n"
     "extract  Writes the frames of a video (AVI, MP4, MKV, WebM, MOV, MPEG) as DIR/avframe01.bmp, ...\n"
     "         (24 bits, the video's size), like the video window. stdout gets six info lines (file,\n"
@@ -67,7 +80,10 @@ const char* const kUsage =
     "         --template also writes FILE.csv listing the frames with the suggested delay and\n"
     "         disposal 0, ready for build --template.\n"
     "\n"
-    "Exit codes: 0 done, 1 failed, 2 an input file could not be read, 64 bad command line.\n";
+    "The output folder -o of split and extract is created with its parents when missing.\n"
+    "\n"
+    "Exit codes: 0 done, 1 failed, 2 an input file could not be read, 3 done, but an input\n"
+    "file was damaged (cut short or bad data; a warning names it), 64 bad command line.\n";
 
 void printErr(const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), stderr);
@@ -88,15 +104,36 @@ public:
   QString saveAnswer;
   QString openAnswer;
   int errors = 0;
+  // The file being worked on: named in front of an error that does not name it itself.
+  QString errorFile;
+  // Information is kept back until the command knows it is true (holdInformation).
+  bool holdInformation = false;
+  QStringList heldInformation;
 
   void message(MessageKind kind, const QString& text, const QString& = {}) override {
+    if (kind == MessageKind::Information && holdInformation) {
+      heldInformation << text;
+      return;
+    }
     const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
-    if (kind == MessageKind::Error) ++errors;
+    QString line = text;
+    if (kind == MessageKind::Error) {
+      ++errors;
+      if (!errorFile.isEmpty() && !text.contains(errorFile) && !text.contains(QFileInfo(errorFile).fileName()))
+        line = errorFile + QStringLiteral(": ") + text;
+    }
+    print(QLatin1String(prefix) + line);
+  }
+  void print(const QString& text) {
     if (progressShown) {
       std::fputc('\n', stderr);
       progressShown = false;
     }
-    printErr(QStringLiteral("framora-cli: ") + QLatin1String(prefix) + text);
+    printErr(QStringLiteral("framora-cli: ") + text);
+  }
+  void releaseInformation() {
+    holdInformation = false;
+    for (const QString& text : std::exchange(heldInformation, {})) message(MessageKind::Information, text);
   }
   bool askYesNo(const QString&, const QString& = {}) override { return false; }
   QStringList openFileNames(const QString&, const QString&, const QString& = {}) override {
@@ -137,9 +174,17 @@ struct Args {
   QStringList positional;
   QString output, templateFile, delay = QStringLiteral("500"), disposal = QStringLiteral("0"), size, max;
   std::optional<Rgb> transparent;
-  bool loop = true, optimize = true, json = false, delaySet = false, disposalSet = false;
-  int threads = 0;
+  bool loop = true, optimize = true, json = false, raw = false, delaySet = false, disposalSet = false;
+  int threads = 0;  // 0: one per core
+  int width = 0, height = 0;  // --size
 };
+
+// A whole number in decimal, nothing else (no sign, hex or blanks).
+std::optional<long long> decimal(const QString& text) {
+  static const QRegularExpression digits(QStringLiteral("^[0-9]{1,12}$"));
+  if (!digits.match(text).hasMatch()) return std::nullopt;
+  return text.toLongLong();
+}
 
 // Parses the options after the command word; an error text when they are not right.
 QString parseArgs(const QStringList& in, Args& a) {
@@ -151,31 +196,55 @@ QString parseArgs(const QStringList& in, Args& a) {
       return {};
     };
     QString err;
+    if (arg == QLatin1String("--")) {
+      a.positional += in.mid(i + 1);  // names only from here on
+      break;
+    }
     if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) err = value(a.output);
     else if (arg == QLatin1String("--template")) err = value(a.templateFile);
-    else if (arg == QLatin1String("--delay")) { err = value(a.delay); a.delaySet = true; }
-    else if (arg == QLatin1String("--disposal")) { err = value(a.disposal); a.disposalSet = true; }
-    else if (arg == QLatin1String("--size")) err = value(a.size);
-    else if (arg == QLatin1String("--max")) err = value(a.max);
+    else if (arg == QLatin1String("--delay")) {
+      err = value(a.delay);
+      a.delaySet = true;
+      // Out-of-range delays are clamped with the build's warnings; only a non-number is refused.
+      if (err.isEmpty() && !decimal(a.delay))
+        err = QStringLiteral("--delay needs a whole number of milliseconds, not \"%1\"").arg(a.delay);
+    } else if (arg == QLatin1String("--disposal")) {
+      err = value(a.disposal);
+      a.disposalSet = true;
+      if (err.isEmpty() && !decimal(a.disposal))
+        err = QStringLiteral("--disposal needs a whole number (1, 2 or 3; others mean 0), not \"%1\"").arg(a.disposal);
+    } else if (arg == QLatin1String("--size")) {
+      err = value(a.size);
+      const QStringList wh = a.size.split(u'x');
+      const long long w = wh.size() == 2 ? decimal(wh.at(0)).value_or(0) : 0;
+      const long long h = wh.size() == 2 ? decimal(wh.at(1)).value_or(0) : 0;
+      if (err.isEmpty() && (w < 1 || h < 1 || w > 65535 || h > 65535))
+        err = QStringLiteral("--size needs WIDTHxHEIGHT, each 1 to 65535, for example 640x480, not \"%1\"").arg(a.size);
+      a.width = int(w);
+      a.height = int(h);
+    } else if (arg == QLatin1String("--max")) err = value(a.max);
     else if (arg == QLatin1String("--no-loop")) a.loop = false;
     else if (arg == QLatin1String("--no-optimize")) a.optimize = false;
     else if (arg == QLatin1String("--json")) a.json = true;
+    else if (arg == QLatin1String("--raw")) a.raw = true;
     else if (arg == QLatin1String("--threads")) {
       QString t;
       err = value(t);
-      const auto n = toInt(t);
-      if (err.isEmpty() && (!n || *n < 0)) err = QStringLiteral("--threads needs a number (0 = one per core)");
-      else if (n) a.threads = *n;
+      const auto n = decimal(t);
+      if (err.isEmpty() && (!n || *n < 1 || *n > 256))
+        err = QStringLiteral("--threads needs a number of threads from 1 to 256, not \"%1\"").arg(t);
+      else if (n) a.threads = int(*n);
     } else if (arg == QLatin1String("--transparent")) {
       QString c;
       err = value(c);
-      bool ok = false;
-      const uint rgb = c.toUInt(&ok, 16);
-      if (err.isEmpty() && (!ok || c.size() != 6))
+      static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{6}$"));
+      if (err.isEmpty() && !hex.match(c).hasMatch())
         err = QStringLiteral("--transparent needs a colour as six hex digits RRGGBB, not \"%1\"").arg(c);
-      else
+      else if (err.isEmpty()) {
+        const uint rgb = c.toUInt(nullptr, 16);
         a.transparent = Rgb{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
                             static_cast<std::uint8_t>(rgb)};
+      }
     } else if (arg.startsWith(u'-') && arg.size() > 1) err = QStringLiteral("unknown option %1").arg(arg);
     else a.positional.append(arg);
     if (!err.isEmpty()) return err;
@@ -183,11 +252,22 @@ QString parseArgs(const QStringList& in, Args& a) {
   return {};
 }
 
+// Options given to a command that has no use for them.
+QString foreignOption(const Args& a, const QString& command) {
+  if (a.raw && command != QLatin1String("split")) return QStringLiteral("--raw belongs to split");
+  if (a.json && command != QLatin1String("info")) return QStringLiteral("--json belongs to info");
+  return {};
+}
+
+void warnDamaged(ConsolePrompter& prompter, const QString& file, const QString& problem) {
+  prompter.print(QStringLiteral("warning: %1 is damaged (%2); what could be read was used").arg(file, problem));
+}
+
 int runBuild(const QStringList& argv) {
   Args a;
   if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
   if (a.output.isEmpty()) return usageError(QStringLiteral("build needs -o OUT.gif"));
-  if (a.json) return usageError(QStringLiteral("--json belongs to info"));
+  if (const QString err = foreignOption(a, QStringLiteral("build")); !err.isEmpty()) return usageError(err);
 
   FrameListEditor editor;
   ConsolePrompter prompter;
@@ -232,27 +312,30 @@ int runBuild(const QStringList& argv) {
     for (int i = 0; i < files.size(); ++i)
       editor.model().setRow(i, {dir.relativeFilePath(files.at(i)), a.delay, a.disposal});
     in.EditPfad = folder;
-    if (a.size.isEmpty()) {
-      // The screen grows to the largest frame.
-      in.EditWidth = in.EditHeight = QStringLiteral("0");
-    } else {
-      const QStringList wh = a.size.split(u'x');
-      if (wh.size() != 2 || !toInt(wh.at(0)) || !toInt(wh.at(1)) || *toInt(wh.at(0)) < 0 || *toInt(wh.at(1)) < 0)
-        return usageError(QStringLiteral("--size needs WIDTHxHEIGHT, for example 640x480, not \"%1\"").arg(a.size));
-      in.EditWidth = wh.at(0);
-      in.EditHeight = wh.at(1);
-    }
+    // Without --size the screen grows to the largest frame.
+    in.EditWidth = QString::number(a.width);
+    in.EditHeight = QString::number(a.height);
   }
   prompter.saveAnswer = QFileInfo(a.output).absoluteFilePath();
 
+  // Frame i's file, for errors that do not name it.
+  const QString frameFolder = FrameFolderOf(in.EditPfad);
+  auto frameFile = [&](int i) {
+    return i < editor.model().rowCount() ? frameFolder + editor.model().cell(i, FrameListModel::FileColumn) : QString();
+  };
   GifBuilder builder(editor.model(), prompter);
   builder.threadCount = a.threads;
-  builder.callbacks.progress = progressPrinter(prompter, "frame");
+  builder.callbacks.progress = [&, print = progressPrinter(prompter, "frame")](int done, int total) {
+    prompter.errorFile = done < total ? frameFile(done) : QString();
+    if (print) print(done, total);
+  };
   const BuildResult r = builder.CreateAnimatedGif(in);
+  prompter.errorFile.clear();
   switch (r.outcome) {
   case BuildResult::Outcome::Saved:
     printErr(QStringLiteral("framora-cli: wrote %1 (%2, %3 frames)").arg(r.savedPath, r.sizeText).arg(r.frames));
-    return ExitOk;
+    for (const auto& [file, problem] : r.damaged) warnDamaged(prompter, file, problem);
+    return r.damaged.empty() ? ExitOk : ExitDamaged;
   case BuildResult::Outcome::BadSize:
     printErr(QStringLiteral("framora-cli: error: the GIF size \"%1\" x \"%2\" is not a pair of numbers")
                  .arg(in.EditWidth, in.EditHeight));
@@ -268,6 +351,7 @@ int runSplit(const QStringList& argv) {
   if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
   if (a.positional.size() != 1) return usageError(QStringLiteral("split needs one GIF file"));
   if (a.output.isEmpty()) return usageError(QStringLiteral("split needs -o DIR"));
+  if (const QString err = foreignOption(a, QStringLiteral("split")); !err.isEmpty()) return usageError(err);
   const QString input = QFileInfo(a.positional.first()).absoluteFilePath();
   if (!QFileInfo(input).isFile()) {
     printErr(QStringLiteral("framora-cli: error: cannot read %1: no such file").arg(a.positional.first()));
@@ -281,8 +365,13 @@ int runSplit(const QStringList& argv) {
   FrameListEditor editor;
   ConsolePrompter prompter;
   GifSplitter splitter(editor, prompter);
+  splitter.keepStoredFrames = a.raw;
+  prompter.errorFile = input;
   splitter.callbacks.progress = progressPrinter(prompter, "frame");
+  // "Frames saved in" is said once the template is written too.
+  prompter.holdInformation = true;
   const SplitResult r = splitter.LoadGif(input, dir, 1);
+  if (!r.damage.isEmpty()) warnDamaged(prompter, input, r.damage);
   switch (r.outcome) {
   case SplitResult::Outcome::Split: break;
   case SplitResult::Outcome::Unreadable:
@@ -297,15 +386,35 @@ int runSplit(const QStringList& argv) {
     printErr(QStringLiteral("framora-cli: error: ") + e.text());
     return ExitFailed;
   }
-  return ExitOk;
+  prompter.releaseInformation();
+  return r.damage.isEmpty() ? ExitOk : ExitDamaged;
+}
+
+// The logical screen as the file stores it (the model grows its screen to hold the frames).
+// The signature may come 4 bytes late, as the reader allows.
+std::optional<std::pair<int, int>> storedScreen(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray head = file.read(14);
+  for (const int at : {0, 4}) {
+    if (head.size() < at + 10 || head.mid(at, 3).toUpper() != "GIF") continue;
+    auto u16 = [&](int i) { return int(std::uint8_t(head[at + i])) | (int(std::uint8_t(head[at + i + 1])) << 8); };
+    return std::make_pair(u16(6), u16(8));
+  }
+  return std::nullopt;
 }
 
 int runInfo(const QStringList& argv) {
   Args a;
   if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
   if (a.positional.size() != 1) return usageError(QStringLiteral("info needs one GIF file"));
+  if (const QString err = foreignOption(a, QStringLiteral("info")); !err.isEmpty()) return usageError(err);
   const QString path = a.positional.first();
   GIFImage image;
+  QString damage;
+  image.OnWarning = [&damage](Severity, const std::string& message) {
+    if (damage.isEmpty()) damage = GifSplitter::DamageOf(message);
+  };
   try {
     image.LoadFromFile(QFile::encodeName(path).toStdString());
   } catch (const std::exception& e) {
@@ -336,20 +445,33 @@ int runInfo(const QStringList& argv) {
     frames.append(f);
   }
   const QString version = QString::fromStdString(image.Header().Version);
+  const auto screen = storedScreen(path).value_or(std::make_pair(image.Width(), image.Height()));
+  const bool grown = screen != std::make_pair(image.Width(), image.Height());
+  const int exitCode = damage.isEmpty() ? ExitOk : ExitDamaged;
+  if (!damage.isEmpty()) {
+    ConsolePrompter prompter;
+    warnDamaged(prompter, path, damage);
+  }
   if (a.json) {
     QJsonObject o{{QStringLiteral("file"), path},
                   {QStringLiteral("version"), version},
-                  {QStringLiteral("screen_width"), image.Width()},
-                  {QStringLiteral("screen_height"), image.Height()},
+                  {QStringLiteral("screen_width"), screen.first},
+                  {QStringLiteral("screen_height"), screen.second},
                   {QStringLiteral("loop"), loop ? QJsonValue(*loop) : QJsonValue()},
                   {QStringLiteral("frames"), frames}};
+    if (grown) {
+      o.insert(QStringLiteral("canvas_width"), image.Width());
+      o.insert(QStringLiteral("canvas_height"), image.Height());
+    }
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
-    return ExitOk;
+    return exitCode;
   }
   QString out;
   out += QStringLiteral("File:    %1\n").arg(path);
   out += QStringLiteral("Version: GIF%1\n").arg(version);
-  out += QStringLiteral("Screen:  %1 x %2\n").arg(image.Width()).arg(image.Height());
+  out += QStringLiteral("Screen:  %1 x %2\n").arg(screen.first).arg(screen.second);
+  if (grown)
+    out += QStringLiteral("Canvas:  %1 x %2 (grown to hold the frames)\n").arg(image.Width()).arg(image.Height());
   out += QStringLiteral("Loop:    %1\n")
              .arg(!loop ? QStringLiteral("none (plays once)")
                         : *loop == 0 ? QStringLiteral("0 (forever)") : QString::number(*loop));
@@ -370,7 +492,7 @@ int runInfo(const QStringList& argv) {
                .arg(f.value(QStringLiteral("colors")).toInt(), 6);
   }
   std::fputs(out.toLocal8Bit().constData(), stdout);
-  return ExitOk;
+  return exitCode;
 }
 
 int runExtract(const QStringList& argv) {
@@ -378,6 +500,7 @@ int runExtract(const QStringList& argv) {
   if (const QString err = parseArgs(argv, a); !err.isEmpty()) return usageError(err);
   if (a.positional.size() != 1) return usageError(QStringLiteral("extract needs one video file"));
   if (a.output.isEmpty()) return usageError(QStringLiteral("extract needs -o DIR"));
+  if (const QString err = foreignOption(a, QStringLiteral("extract")); !err.isEmpty()) return usageError(err);
   int maxFrames = kMaxAviFrames;
   if (!a.max.isEmpty()) {
     // The frame list holds 500 frames, so more would not reach a GIF.
@@ -392,19 +515,22 @@ int runExtract(const QStringList& argv) {
     printErr(QStringLiteral("framora-cli: error: cannot read %1: no such file").arg(a.positional.first()));
     return ExitUnreadable;
   }
+  // The output folder first: the template may go into it.
+  const QString dir = QFileInfo(a.output).absoluteFilePath();
+  if (!QDir().mkpath(dir)) {
+    printErr(QStringLiteral("framora-cli: error: cannot create the folder %1").arg(dir));
+    return ExitFailed;
+  }
   // Said before minutes of decoding rather than after.
   if (!a.templateFile.isEmpty() && !QFileInfo(QFileInfo(a.templateFile).absolutePath()).isDir()) {
     printErr(QStringLiteral("framora-cli: error: cannot write the template %1: its folder does not exist")
                  .arg(a.templateFile));
     return ExitFailed;
   }
-  const QString dir = QFileInfo(a.output).absoluteFilePath();
-  if (!QDir().mkpath(dir)) {
-    printErr(QStringLiteral("framora-cli: error: cannot create the folder %1").arg(dir));
-    return ExitFailed;
-  }
 
   ConsolePrompter prompter;
+  // "Frames saved" only once every frame file is known to be written.
+  prompter.holdInformation = true;
   AviExtractRequest request;
   request.folder = dir;
   request.prompter = &prompter;
@@ -480,6 +606,7 @@ int runExtract(const QStringList& argv) {
       return ExitFailed;
     }
   }
+  prompter.releaseInformation();
   return ExitOk;
 }
 
@@ -504,7 +631,7 @@ int main(int argc, char** argv) {
     std::printf("framora-cli %s\n", GetFileVersionText().toLocal8Bit().constData());
     return ExitOk;
   }
-  if (args.contains(QLatin1String("--help"))) {
+  if (args.mid(0, args.indexOf(QLatin1String("--"))).contains(QLatin1String("--help"))) {
     std::fputs(kUsage, stdout);
     return ExitOk;
   }

@@ -142,7 +142,7 @@ private:
 enum TDisposalMethod : int { dmNone = 0, dmNoDisposal = 1, dmBackground = 2, dmPrevious = 3 };
 
 struct GIFGCERec {
-  std::uint8_t BlockSize = 4;
+  std::uint8_t BlockSize = 4;  // as read; below 4 the block lacks fields
   std::uint8_t PackedFields = 0;
   std::uint16_t DelayTime = 0;
   std::uint8_t TransparentColorIndex = 0;

@@ -131,12 +131,15 @@ bool GifBlockScanner::readGraphicControl(GraphicControl& gc, bool& complete) {
   complete = false;
   switch (nextSubBlock(p, n)) {
   case SubBlock::Truncated:
+    gc.size = static_cast<std::uint8_t>(std::min<std::size_t>(n, 255));
     if (n >= 1) gc.packed = p[0];
     if (n >= 3) gc.delay = static_cast<std::uint16_t>(p[1] | (p[2] << 8));
     return false;
   case SubBlock::Terminator:
+    gc.size = 0;
     return true;
   case SubBlock::Data:
+    gc.size = static_cast<std::uint8_t>(std::min<std::size_t>(n, 255));
     if (n >= 1) gc.packed = p[0];
     if (n >= 3) gc.delay = static_cast<std::uint16_t>(p[1] | (p[2] << 8));
     if (n >= 4) gc.transparentIndex = p[3];

@@ -53,6 +53,7 @@ struct GraphicControl {
   std::uint8_t packed = 0;
   std::uint16_t delay = 0;
   std::uint8_t transparentIndex = 0;
+  std::uint8_t size = 4;  // bytes in the block's first sub-block; below 4 the fields are not all there
   int disposal() const { return (packed >> 2) & 7; }
   bool transparent() const { return (packed & 1) != 0; }
 };

@@ -34,6 +34,7 @@ void buildModel(GIFImage& image, gif::RawImage& raw) {
         gce.Rec().PackedFields = re.gc.packed;
         gce.Rec().DelayTime = re.gc.delay;
         gce.Rec().TransparentColorIndex = re.gc.transparentIndex;
+        gce.Rec().BlockSize = re.gc.size;
         break;
       }
       case gif::kLabelPlainText:

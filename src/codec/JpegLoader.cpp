@@ -19,13 +19,17 @@ struct JpegErrors {
   jpeg_error_mgr mgr;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  char warning[JMSG_LENGTH_MAX];  // the first warning: damaged data libjpeg worked around
 };
 void jpegExit(j_common_ptr cinfo) {
   auto* e = reinterpret_cast<JpegErrors*>(cinfo->err);
   (*cinfo->err->format_message)(cinfo, e->message);
   std::longjmp(e->jump, 1);
 }
-void jpegSilent(j_common_ptr, int) {}
+void jpegMessage(j_common_ptr cinfo, int level) {
+  auto* e = reinterpret_cast<JpegErrors*>(cinfo->err);
+  if (level < 0 && e->warning[0] == 0) (*cinfo->err->format_message)(cinfo, e->warning);
+}
 
 // Progressive files with thousands of tiny scans take minutes to decode; real ones have a few dozen.
 constexpr int kMaxScans = 500;
@@ -43,13 +47,13 @@ void jpegProgress(j_common_ptr cinfo) {
 }
 } // namespace
 
-Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size, std::string* warning) {
   if (size < 3 || data[0] != 0xFF || data[1] != 0xD8) throw CodecError("Invalid JPEG file");
   jpeg_decompress_struct cinfo{};
   JpegErrors errors{};
   cinfo.err = jpeg_std_error(&errors.mgr);
   errors.mgr.error_exit = jpegExit;
-  errors.mgr.emit_message = jpegSilent;
+  errors.mgr.emit_message = jpegMessage;
   Bitmap result;
   std::vector<std::uint8_t> line;
   volatile bool tooLarge = false;
@@ -95,6 +99,7 @@ Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
+  if (warning) *warning = errors.warning;
   return result;
 }
 

@@ -89,12 +89,13 @@ void Picture::LoadFromMemory(const std::uint8_t* data, std::size_t size, Kind ki
   // Build the new picture completely before replacing the old one.
   framora::Bitmap bmp;
   std::shared_ptr<GifPicture> gif;
+  std::string warning;
   switch (kind) {
   case Kind::Bitmap: bmp = DecodeBmp(data, size); break;
   case Kind::Icon: bmp = DecodeIco(data, size); break;
   case Kind::AnimatedCursor: bmp = DecodeAni(data, size); break;
   case Kind::Png: bmp = DecodePng(data, size); break;
-  case Kind::Jpeg: bmp = DecodeJpeg(data, size); break;
+  case Kind::Jpeg: bmp = DecodeJpeg(data, size, &warning); break;
   case Kind::Tiff: bmp = DecodeTiff(data, size); break;
   case Kind::Gif:
     gif = std::make_shared<GifPicture>();
@@ -107,6 +108,7 @@ void Picture::LoadFromMemory(const std::uint8_t* data, std::size_t size, Kind ki
   }
   bitmap_ = std::move(bmp);
   gif_ = std::move(gif);
+  warning_ = std::move(warning);
   kind_ = kind;
 }
 
@@ -114,6 +116,7 @@ void Picture::Clear() {
   kind_ = Kind::None;
   bitmap_ = framora::Bitmap();
   gif_.reset();
+  warning_.clear();
 }
 
 int Picture::Width() const { return gif_ ? gif_->Width() : bitmap_.width(); }

@@ -30,6 +30,8 @@ public:
   int Height() const;
   // The picture as a raster bitmap (a GIF picture: its first image, see GifPicture::ToBitmap).
   const framora::Bitmap& Bitmap() const { return bitmap_; }
+  // What the decoder worked around in damaged data (a JPEG's libjpeg warning); empty otherwise.
+  const std::string& Warning() const { return warning_; }
   // The GIF picture, for its own animation; nullptr for other kinds.
   const GifPicture* Gif() const { return gif_.get(); }
 
@@ -43,6 +45,7 @@ private:
   Kind kind_ = Kind::None;
   framora::Bitmap bitmap_;
   std::shared_ptr<const GifPicture> gif_;
+  std::string warning_;
 };
 
 } // namespace framora

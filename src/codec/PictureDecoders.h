@@ -6,13 +6,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace framora {
 
 // 24-bit RGB; an alpha channel (or tRNS) becomes the transparency mask (alpha below 128).
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size);
-// 24-bit RGB (grey and CMYK pictures converted).
-Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size);
+// 24-bit RGB (grey and CMYK pictures converted). warning gets libjpeg's first warning (such as
+// a premature end of the data), empty for an undamaged file.
+Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size, std::string* warning = nullptr);
 // 24-bit RGB of the first directory; alpha becomes the transparency mask.
 Bitmap DecodeTiff(const std::uint8_t* data, std::size_t size);
 // The first image of an icon (or cursor) file: palette pictures keep their palette, others

@@ -330,6 +330,8 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
         break;
       }
       result.lastPicture = frame.picture;
+      if (!frame.picture->Warning().empty())
+        result.damaged.emplace_back(folder + row.fileName, QString::fromStdString(frame.picture->Warning()));
       if (callbacks.stillPicture) callbacks.stillPicture(frame.picture);
       if (i == 1 && inputs.transparent) {
         GIFImage probe;  // the second frame converted on its own

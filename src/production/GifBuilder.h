@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace framora {
 
@@ -68,6 +70,8 @@ struct BuildResult {
   QString savedPath;    // the written file (Saved only)
   QString sizeText;     // "<n> Kb" (Saved only)
   std::shared_ptr<const Picture> lastPicture; // the last picture loaded (Image1)
+  // Frame pictures read in spite of damaged data: the file and the decoder's words.
+  std::vector<std::pair<QString, QString>> damaged;
 };
 
 class GifBuilder {

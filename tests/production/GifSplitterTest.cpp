@@ -3,6 +3,7 @@
 #include "production/GifBuilder.h"
 
 #include "ProductionFixture.h"
+#include "SeenFrames.h"
 
 #include "codec/GifModelReader.h"
 #include "framelist/FrameListEditor.h"
@@ -15,6 +16,7 @@ struct FrameSpec {
   int w, h, left, top;
   int delay;     // -1: no graphic control block
   int disposal;
+  int transparent = -1;  // transparent index, -1 none
 };
 
 // An 8-bit frame picture whose colours tell frames apart.
@@ -58,6 +60,10 @@ protected:
         auto& gce = GIFGraphicControlExtension::Create(frame);
         gce.SetDelay(f.delay);
         gce.SetDisposal(f.disposal);
+        if (f.transparent >= 0) {
+          gce.SetTransparentColorIndex(f.transparent);
+          gce.SetTransparent(true);
+        }
       }
     }
     image.SaveToFile(local(path(name)));
@@ -110,15 +116,80 @@ TEST_F(SplitTest, DelaysTimesTenAndUnknownDisposalsBecomeNone) {
                                            {"img3.bmp", "655350", "0"}}));
 }
 
-TEST_F(SplitTest, FramesSmallerThanTheScreenKeepTheirOwnSize) {
+TEST_F(SplitTest, KeepingStoredFramesGivesFramesSmallerThanTheScreenTheirOwnSize) {
   const QString gif = writeGif("small.gif", {{6, 4, 2, 3, 10, 0}, {9, 2, 0, 0, 10, 0}}, 40, 30);
-  ASSERT_EQ(splitter.LoadGif(gif, out.path(), 1).outcome, SplitResult::Outcome::Split);
+  splitter.keepStoredFrames = true;
+  const SplitResult r = splitter.LoadGif(gif, out.path(), 1);
+  ASSERT_EQ(r.outcome, SplitResult::Outcome::Split);
+  EXPECT_FALSE(r.composed);
   EXPECT_EQ(editor.widthText(), "6");
   EXPECT_EQ(editor.heightText(), "4");
   const Bitmap b0 = LoadBmpFile(local(out.filePath("img0.bmp")));
   const Bitmap b1 = LoadBmpFile(local(out.filePath("img1.bmp")));
   EXPECT_EQ(std::make_pair(b0.width(), b0.height()), std::make_pair(6, 4));
   EXPECT_EQ(std::make_pair(b1.width(), b1.height()), std::make_pair(9, 2));
+}
+
+// Frames at offsets, transparent pixels, all three disposals, and a first frame that is
+// transparent itself: each file is the frame as a viewer sees it, on the logical screen.
+TEST_F(SplitTest, PartialAndTransparentFramesAreWrittenAsSeen) {
+  const QString gif = writeGif("pieces.gif",
+                               {{8, 6, 0, 0, 10, 1, 3}, {3, 2, 1, 1, 20, 2, 0}, {4, 3, 4, 3, 30, 3, 1},
+                                {2, 2, 0, 0, 40, 0, 2}, {5, 1, 3, 0, 50, 1}},
+                               8, 6);
+  const SplitResult r = splitter.LoadGif(gif, out.path(), 1);
+  ASSERT_EQ(r.outcome, SplitResult::Outcome::Split) << prompter.texts().join(" | ").toStdString();
+  EXPECT_TRUE(r.composed);
+  EXPECT_EQ(editor.widthText(), "8");
+  EXPECT_EQ(editor.heightText(), "6");
+  EXPECT_EQ(rows(), (std::vector<FrameRow>{{"img0.bmp", "100", "0"}, {"img1.bmp", "200", "0"}, {"img2.bmp", "300", "0"},
+                                           {"img3.bmp", "400", "0"}, {"img4.bmp", "500", "0"}}));
+  const DecodedGif decoded = DecodeWithGiflib(local(gif));
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  ASSERT_TRUE(HasPartialOrTransparentFrames(decoded));
+  const auto seen = SeenFrames(decoded);
+  // Where nothing shows yet, the first frame's transparent colour.
+  const Rgb key = SmallPalettePicture(1, 1, 0).palette()[3];
+  int keyed = 0;
+  for (std::size_t k = 0; k < seen.size(); ++k) {
+    SCOPED_TRACE(k);
+    const Bitmap bmp = LoadBmpFile(local(out.filePath(QStringLiteral("img%1.bmp").arg(k))));
+    ASSERT_EQ(std::make_pair(bmp.width(), bmp.height()), std::make_pair(8, 6));
+    EXPECT_EQ(bmp.bitsPerPixel(), 8);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 8; ++x) {
+        const std::uint32_t v = seen[k][std::size_t(y) * 8 + std::size_t(x)];
+        const Rgb expected = v >> 24 ? Rgb{std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)} : key;
+        keyed += v >> 24 ? 0 : 1;
+        ASSERT_EQ(bmp.pixel(x, y), expected) << x << "," << y;
+      }
+  }
+  EXPECT_GT(keyed, 0);  // the fixture does leave pixels transparent
+}
+
+TEST_F(SplitTest, AComposedFrameOfMoreThan256ColoursIsWrittenWith24Bits) {
+  // Two frames with 200 colours each in their own tables: the second one's piece brings the
+  // picture to 400.
+  GIFImage image;
+  image.SetWidth(20);
+  image.SetHeight(20);
+  for (int f = 0; f < 2; ++f) {
+    Bitmap b(f == 0 ? 20 : 10, f == 0 ? 20 : 20, 8);
+    for (int i = 0; i < 200; ++i) b.palette().push_back(Rgb{std::uint8_t(i), std::uint8_t(f * 100), 9});
+    for (int y = 0; y < b.height(); ++y)
+      for (int x = 0; x < b.width(); ++x) b.row(y)[x] = std::uint8_t((y * b.width() + x) % 200);
+    GIFFrame& frame = image.Add(b);
+    frame.SetLeft(f * 10);
+    GIFGraphicControlExtension::Create(frame).SetDelay(10);
+  }
+  image.SaveToFile(local(path("many.gif")));
+  ASSERT_EQ(splitter.LoadGif(path("many.gif"), out.path(), 1).outcome, SplitResult::Outcome::Split);
+  EXPECT_EQ(LoadBmpFile(local(out.filePath("img0.bmp"))).bitsPerPixel(), 8);
+  const Bitmap second = LoadBmpFile(local(out.filePath("img1.bmp")));
+  EXPECT_EQ(second.bitsPerPixel(), 24);
+  EXPECT_EQ(second.pixel(0, 0), (Rgb{0, 0, 9}));      // left: the first frame
+  EXPECT_EQ(second.pixel(10, 0), (Rgb{0, 100, 9}));   // right: the second one's piece
+  EXPECT_EQ(second.pixel(19, 19), (Rgb{199, 100, 9}));
 }
 
 TEST_F(SplitTest, ExtensionTestIgnoresCaseAndLooksAtTheLastOne) {
@@ -156,8 +227,24 @@ TEST_F(SplitTest, StaticGifPlaysWarnsAndLeavesTheListEmpty) {
   }
 }
 
-TEST_F(SplitTest, AFrameWithoutControlBlockStopsTheSplitKeepingEarlierFrames) {
-  const QString gif = writeGif("bad.gif", {{3, 3, 0, 0, 20, 1}, {3, 3, 0, 0, -1, 0}, {3, 3, 0, 0, 20, 0}});
+TEST_F(SplitTest, AFrameWithoutControlBlockSplitsWithDelayAndDisposalZero) {
+  const QString gif = writeGif("nogce.gif", {{3, 3, 0, 0, 20, 1}, {3, 3, 0, 0, -1, 0}, {3, 3, 0, 0, 20, 2}});
+  EXPECT_EQ(splitter.LoadGif(gif, out.path(), 1).outcome, SplitResult::Outcome::Split);
+  EXPECT_EQ(rows(), (std::vector<FrameRow>{{"img0.bmp", "200", "1"}, {"img1.bmp", "0", "0"}, {"img2.bmp", "200", "2"}}));
+  EXPECT_EQ(prompter.texts(), QStringList{"Frames saved in: " + out.path()});
+}
+
+TEST_F(SplitTest, AControlBlockTooShortToReadStopsTheSplitKeepingEarlierFrames) {
+  const QString good = writeGif("good.gif", {{3, 3, 0, 0, 20, 1}, {3, 3, 0, 0, 20, 0}, {3, 3, 0, 0, 20, 0}});
+  // The second frame's block holds 3 bytes instead of 4: 21 F9 04 p d d t 00 -> 21 F9 03 p d d 00.
+  QByteArray b = bytes(good);
+  const qsizetype first = b.indexOf(QByteArray("\x21\xF9\x04", 3));
+  const qsizetype second = b.indexOf(QByteArray("\x21\xF9\x04", 3), first + 1);
+  ASSERT_GT(second, first);
+  b[second + 2] = 3;
+  b.remove(second + 6, 1);
+  writeFileReplacing(path("bad.gif"), b);
+  const QString gif = path("bad.gif");
   EXPECT_EQ(splitter.LoadGif(gif, out.path(), 1).outcome, SplitResult::Outcome::Failed);
   EXPECT_EQ(prompter.texts(), QStringList{"Invalid animation file!"});
   EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
@@ -166,6 +253,43 @@ TEST_F(SplitTest, AFrameWithoutControlBlockStopsTheSplitKeepingEarlierFrames) {
   EXPECT_TRUE(QFile::exists(out.filePath("img0.bmp")));
   EXPECT_FALSE(QFile::exists(out.filePath("img1.bmp")));
   EXPECT_EQ(events.mid(2), (QStringList{"clear", "hideStop"}));
+}
+
+// Data cut short or damaged is reported; what could be read is split.
+TEST_F(SplitTest, DamagedDataIsReportedWithTheFramesThatCouldBeRead) {
+  const QString gif = writeGif("whole.gif", {{6, 5, 0, 0, 10, 0}, {6, 5, 0, 0, 10, 0}, {6, 5, 0, 0, 10, 0}});
+  const QByteArray whole = bytes(gif);
+  // The last frame's first code made one the decoder cannot know yet.
+  const qsizetype descriptor = whole.lastIndexOf(QByteArray("\x21\xF9\x04", 3)) + 8;
+  ASSERT_EQ(whole[descriptor], char(0x2C));
+  const int packed = std::uint8_t(whole[descriptor + 9]);
+  QByteArray badCode = whole;
+  badCode[descriptor + 10 + ((packed & 0x80) ? 3 * (2 << (packed & 7)) : 0) + 2] = char(0xFF);
+  QByteArray comment = whole;
+  comment.insert(comment.size() - 1, QByteArray("\x21\xFE\x02hi\x00", 6));  // after the last image
+  struct Case {
+    const char* name;
+    QByteArray data;
+    int frames;
+    QString damage;
+  };
+  const std::vector<Case> cases = {
+      {"undamaged", whole, 3, {}},
+      {"comment after the last image", comment, 3, {}},
+      {"trailer missing", whole.left(whole.size() - 1), 3, "Invalid image trailer"},
+      {"cut in the last frame", whole.left(whole.size() - 6), 3, "Premature end of data"},
+      {"bad image data", badCode, 3, "Invalid GIF data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFileReplacing(path("damaged.gif"), c.data);
+    prompter.messages.clear();
+    const SplitResult r = splitter.LoadGif(path("damaged.gif"), out.path(), 1);
+    ASSERT_EQ(r.outcome, SplitResult::Outcome::Split) << prompter.texts().join(" | ").toStdString();
+    EXPECT_EQ(r.frameCount, c.frames);
+    EXPECT_EQ(editor.countText(), QString::number(c.frames));
+    EXPECT_EQ(r.damage, c.damage);
+  }
 }
 
 TEST_F(SplitTest, AnEmptyDefaultFolderMeansTheTemporaryFolderNotTheRoot) {

@@ -83,6 +83,7 @@ TEST(RoundTrip, ThreeFormatsBuildSplitAndRebuild) {
 
   // Load GIF: the frame files and rows, then build again from them.
   GifSplitter splitter(editor, prompter);
+  splitter.keepStoredFrames = true;  // the frames as stored, not composed on the screen
   ASSERT_EQ(splitter.LoadGif(work.filePath("first.gif"), frames.path(), 1).outcome, SplitResult::Outcome::Split);
   EXPECT_EQ(editor.model().row(1), (FrameRow{"img1.bmp", "250", "2"}));
   in.EditPfad = editor.folderText();

@@ -1,0 +1,94 @@
+// Load GIF, then Create, in the real program: an optimised GIF as peer tools write it comes
+// back as the same animation, checked frame by frame with giflib.
+#include "app/Program.h"
+#include "production/SeenFrames.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cctype>
+#include <memory>
+
+namespace framora::test {
+namespace {
+
+class LoadGifRebuildTest : public ::testing::TestWithParam<OptimisedGif> {
+protected:
+  QTemporaryDir root;
+  ScriptedPrompter prompter;
+  std::unique_ptr<Program> program;
+
+  QString path(const QString& name) const { return root.filePath(name); }
+
+  void SetUp() override {
+    saved_ = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("TMPDIR")};
+    for (const char* d : {"home", "config", "tmp", "frames", "out"}) QDir().mkpath(path(d));
+    qputenv("HOME", path("home").toUtf8());
+    qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
+    qputenv("TMPDIR", path("tmp").toUtf8());
+    program = std::make_unique<Program>(prompter);
+    FormGif& f = program->formGif();
+    f.hooks.showStartScreen = [](int) {};
+    f.hooks.checkForUpdate = [] {};
+    f.setSystemLanguageSource([] { return QStringLiteral("English"); });
+    f.show();
+    f.state().DefaultFolder = path("frames");
+  }
+
+  void TearDown() override {
+    program.reset();
+    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "TMPDIR"};
+    for (int i = 0; i < 3; ++i) {
+      if (saved_[i].isNull()) qunsetenv(names[i]);
+      else qputenv(names[i], saved_[i]);
+    }
+  }
+
+private:
+  std::array<QByteArray, 3> saved_;
+};
+
+TEST_P(LoadGifRebuildTest, CreateAfterLoadGifShowsTheSameFrames) {
+  const QString gif = path(GetParam().name);
+  std::string skip;
+  const std::string failed = MakeOptimisedGif(GetParam(), gif.toStdString(), skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  ASSERT_TRUE(failed.empty()) << failed;
+  const DecodedGif original = DecodeWithGiflib(gif.toStdString());
+  ASSERT_TRUE(original.ok) << original.error;
+  ASSERT_TRUE(HasPartialOrTransparentFrames(original));
+
+  FormGif& f = program->formGif();
+  prompter.openAnswers.enqueue({gif});
+  f.SpeedButtonLoad->click();
+  EXPECT_EQ(f.EditWidth->text(), QString::number(original.width));
+  EXPECT_EQ(f.EditHeight->text(), QString::number(original.height));
+  EXPECT_EQ(f.EditAnzahl->text(), QString::number(original.frames.size()));
+  ASSERT_EQ(prompter.texts().last(), "Frames saved in: " + path("frames"));
+
+  prompter.saveAnswers.enqueue(path("out/again.gif"));
+  f.SpeedButtonCreate->click();
+  const DecodedGif again = DecodeWithGiflib(path("out/again.gif").toStdString());
+  ASSERT_TRUE(again.ok) << again.error << " " << prompter.texts().join(" | ").toStdString();
+  EXPECT_EQ(std::make_pair(again.width, again.height), std::make_pair(original.width, original.height));
+  const auto before = SeenFrames(original), after = SeenFrames(again);
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i], before[i]) << "frame " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(PeerTools, LoadGifRebuildTest, ::testing::ValuesIn(OptimisedGifs()),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+} // namespace
+} // namespace framora::test
