@@ -336,10 +336,6 @@ int runBuild(const QStringList& argv) {
     printErr(QStringLiteral("framora-cli: wrote %1 (%2, %3 frames)").arg(r.savedPath, r.sizeText).arg(r.frames));
     for (const auto& [file, problem] : r.damaged) warnDamaged(prompter, file, problem);
     return r.damaged.empty() ? ExitOk : ExitDamaged;
-  case BuildResult::Outcome::BadSize:
-    printErr(QStringLiteral("framora-cli: error: the GIF size \"%1\" x \"%2\" is not a pair of numbers")
-                 .arg(in.EditWidth, in.EditHeight));
-    return ExitFailed;
   default:
     if (prompter.errors == 0) printErr(QStringLiteral("framora-cli: error: nothing was written"));
     return ExitFailed;

@@ -9,6 +9,8 @@
 #include "framelist/FrameListEditor.h"
 #include "platform/TextFile.h"
 
+#include <unistd.h>
+
 namespace framora::test {
 namespace {
 
@@ -298,11 +300,14 @@ TEST_F(SplitTest, AnEmptyDefaultFolderMeansTheTemporaryFolderNotTheRoot) {
   const QString gif = writeGif("two.gif", {{3, 3, 0, 0, 10, 0}, {3, 3, 0, 0, 10, 0}});
   const SplitResult r = splitter.LoadGif(gif, QString(), 1);
   ASSERT_EQ(r.outcome, SplitResult::Outcome::Split);
-  EXPECT_EQ(r.folder, QDir::tempPath());
-  EXPECT_TRUE(QFile::exists(tmp.filePath("img0.bmp")));
-  EXPECT_TRUE(QFile::exists(tmp.filePath("img1.bmp")));
-  EXPECT_EQ(editor.folderText(), QDir::tempPath() + "/");
-  EXPECT_EQ(prompter.texts().last(), "Frames saved in: " + QDir::tempPath());
+  // The private folder below TMPDIR, not fixed names in the shared one.
+  const QString folder = tmp.filePath(QStringLiteral("framora-%1").arg(::getuid()));
+  EXPECT_EQ(r.folder, folder);
+  EXPECT_TRUE(QFile::exists(folder + "/img0.bmp"));
+  EXPECT_TRUE(QFile::exists(folder + "/img1.bmp"));
+  EXPECT_FALSE(QFile::exists(tmp.filePath("img0.bmp")));
+  EXPECT_EQ(editor.folderText(), folder + "/");
+  EXPECT_EQ(prompter.texts().last(), "Frames saved in: " + folder);
 }
 
 TEST_F(SplitTest, AFileThatIsNoGifReportsTheReadersErrorWithAnEmptyList) {
