@@ -430,7 +430,7 @@ public:
   TColorReduction ColorReduction = rmQuantize;
   int ReductionBits = 8;
   TDitherMode DitherMode = dmFloydSteinberg;
-  ReductionSettings Reduction() const { return {ColorReduction, DitherMode, ReductionBits}; }
+  ReductionSettings Reduction() const { return {ColorReduction, DitherMode, ReductionBits, {}}; }
 
   // Receives every problem; without it, warnings are dropped. Errors are thrown in any case
   // (after the callback has seen them).

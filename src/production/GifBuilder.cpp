@@ -157,6 +157,14 @@ void runWithIdle(const std::function<void()>& step, const std::function<void()>&
   if (error) std::rethrow_exception(error);
 }
 
+// The image's reduction; with Transparent on, the picked colour is kept exact so that the
+// graphic control block finds it in every true-colour frame.
+ReductionSettings reductionFor(const GIFImage& image, const BuildInputs& inputs) {
+  ReductionSettings settings = image.Reduction();
+  if (inputs.transparent) settings.TransparentColor = inputs.transparentColour;
+  return settings;
+}
+
 // A delay cell in milliseconds -> hundredths, with the boxes the build shows.
 int delayHundredths(const QString& cell, Prompter& prompter) {
   const std::optional<int> ms = toInt(trimBlanks(cell));
@@ -220,7 +228,7 @@ int GifBuilder::DetectBackgroundIndex(const GIFImage& image) {
 
 GIFFrame& GifBuilder::AddFrame(const Picture& picture, int delay, int disposal) {
   if (!currentGif_) throw std::logic_error("AddFrame needs a build in progress");
-  return AddFrame(PrepareFrame(picture.Bitmap(), currentGif_->Reduction()), delay, disposal);
+  return AddFrame(PrepareFrame(picture.Bitmap(), reductionFor(*currentGif_, inputs_)), delay, disposal);
 }
 
 GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disposal) {
@@ -306,7 +314,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     int threads = threadCount > 0 ? threadCount : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (threads == 1) threads = 0;  // sequential: everything on this thread
     const int window = lookAhead > 0 ? lookAhead : 2 * std::max(1, threads);
-    FramePipeline pipeline(std::move(paths), currentGif_->Reduction(), threads, window);
+    FramePipeline pipeline(std::move(paths), reductionFor(*currentGif_, inputs), threads, window);
 
     if (callbacks.progress) callbacks.progress(0, n);
     for (int i = 0; i < n && !failed; ++i) {

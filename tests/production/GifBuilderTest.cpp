@@ -205,6 +205,40 @@ TEST_F(BuildTest, TransparentColourFoundOrAppendedInEveryFrame) {
   }
 }
 
+// The picked colour of a true-colour frame's flat background: exactly those pixels become
+// transparent, although the gradient beside them shares the colour's octree leaf.
+TEST_F(BuildTest, TransparentColourOfATrueColourFrameCoversExactlyItsPixels) {
+  const Rgb key{0x87, 0xCE, 0xEB};
+  Bitmap picture(40, 30, 24);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const bool inside = x >= 10 && x < 30 && y >= 8 && y < 22;
+      const Rgb c = inside ? Rgb{std::uint8_t(0x78 + x), std::uint8_t(0xC4 + (y - 8) / 2), std::uint8_t(0xE0 + x / 3)} : key;
+      std::uint8_t* p = picture.row(y) + 3 * x;
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+    }
+  in.transparent = true;
+  in.transparentColour = key;
+  setRows(model, {{writeBmp("sky.bmp", picture), "500", "0"}, {"sky.bmp", "500", "0"}});
+  for (const bool optimize : {false, true}) {
+    SCOPED_TRACE(optimize ? "optimized" : "local maps");
+    in.optimize = optimize;
+    const BuildResult r = buildSavingAs("sky.gif");
+    ASSERT_EQ(r.outcome, BuildResult::Outcome::Saved);
+    const DecodedGif gif = DecodeWithGiflib(local(r.savedPath));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    ASSERT_EQ(gif.frames.size(), 2u);
+    for (const DecodedFrame& f : gif.frames) {
+      ASSERT_GE(f.transparentIndex, 0);
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+          ASSERT_EQ(f.indices[std::size_t(y * 40 + x)] == f.transparentIndex, picture.pixel(x, y) == key) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(BuildTest, FullColourTablesFallBackToTheSecondFramesBottomLeftIndex) {
   in.transparent = true;
   in.optimize = false;
