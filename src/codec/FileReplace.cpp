@@ -10,7 +10,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -188,19 +187,6 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   const std::string dir = DirOf(target);
   RemoveStaleTemporaries(dir, BaseOf(target));
   if (!WriteUnnamed(path, target, dir, bytes, exists ? &st : nullptr)) WriteNamed(path, target, bytes, exists ? &st : nullptr);
-}
-
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw CodecError("Datei kann nicht geöffnet werden: " + path);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw CodecError("Datei kann nicht gelesen werden: " + path);
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-    throw CodecError("Datei kann nicht gelesen werden: " + path);
-  return bytes;
 }
 
 } // namespace framora

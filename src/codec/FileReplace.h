@@ -19,7 +19,4 @@ namespace framora {
 // (Create, Write or NotRegular, naming `path`) is thrown.
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
-// Reads a whole file; CodecError when it cannot be opened or read.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
-
 } // namespace framora
