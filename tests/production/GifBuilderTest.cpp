@@ -148,6 +148,43 @@ TEST_F(BuildTest, AFrameThatDoesNotLoadEndsTheBuildKeepingEarlierFrames) {
   EXPECT_EQ(events, (QStringList{"busy 1", "info Creating animated GIF", "busy 0", "info "}));
 }
 
+// Errors about a file name it, in the interface language where the text is the program's;
+// a loader's own message keeps its words and gets the file in front.
+TEST_F(BuildTest, FileErrorsNameTheFileInTheInterfaceLanguage) {
+  {
+    QFile bad(path("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM, but no bitmap follows");
+  }
+  const QString missing = path("missing.bmp"), damaged = path("bad.bmp"), blocked = path("no/such/folder/out.gif");
+  struct Case {
+    const char* name;
+    QString frame, saveAs;
+    int language;
+    QString start;
+  };
+  const QString good = frame(0);
+  const Case cases[] = {
+      {"missing frame, English", "missing.bmp", "", 1, "Cannot open file \"" + missing + "\". "},
+      {"missing frame, German", "missing.bmp", "", 0, "Datei \"" + missing + "\" kann nicht geöffnet werden. "},
+      {"damaged frame, English", "bad.bmp", "", 1, damaged + ": Bitmap ist ungültig"},
+      {"damaged frame, German", "bad.bmp", "", 0, damaged + ": Bitmap ist ungültig"},
+      {"failed save, English", good, blocked, 1, "Cannot create file \"" + blocked + "\". "},
+      {"failed save, German", good, blocked, 0, "Datei \"" + blocked + "\" kann nicht erstellt werden. "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompter.messages.clear();
+    in.language = c.language;
+    setRows(model, {{c.frame, "500", "0"}});
+    if (!c.saveAs.isEmpty()) prompter.saveAnswers.enqueue(c.saveAs);
+    EXPECT_EQ(builder.CreateAnimatedGif(in).outcome, BuildResult::Outcome::Failed);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.messages[0].text.startsWith(c.start)) << prompter.messages[0].text.toStdString();
+  }
+}
+
 // ---- nothing to build -------------------------------------------------------------------------
 
 TEST_F(BuildTest, EmptyListShowsTheNoImagesBoxInTheInterfaceLanguage) {
