@@ -11,6 +11,7 @@
 #include "platform/Version.h"
 #include "production/GifBuilder.h"
 #include "production/GifSplitter.h"
+#include "production/ProductionTexts.h"
 #include "video/FrameListSink.h"
 #include "video/VideoExtractor.h"
 
@@ -414,7 +415,7 @@ int runInfo(const QStringList& argv) {
   try {
     image.LoadFromFile(QFile::encodeName(path).toStdString());
   } catch (const std::exception& e) {
-    printErr(QStringLiteral("framora-cli: error: %1: %2").arg(path, QString::fromUtf8(e.what())));
+    printErr(QStringLiteral("framora-cli: error: %1: %2").arg(path, ErrorText(e, 1)));
     return ExitUnreadable;
   }
   std::optional<int> loop;

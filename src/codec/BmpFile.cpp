@@ -2,6 +2,8 @@
 
 #include "codec/Error.h"
 #include "codec/FileReplace.h"
+#include "codec/GifBlockScanner.h"
+#include "codec/InputFile.h"
 
 #include <bit>
 #include <limits>
@@ -120,6 +122,9 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) Bad("ungültige Bildgröße");
+  // The pixel limit of the other readers, before anything is allocated for the pixels.
+  if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) > gif::limits.maxFramePixels)
+    Bad("zu groß (" + std::to_string(width) + " x " + std::to_string(height) + " Pixel)");
 
   std::size_t afterHeader = 14 + hdrSize;
   std::uint32_t masks[3] = {0, 0, 0};
@@ -231,7 +236,14 @@ Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
 }
 
 Bitmap LoadBmpFile(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  InputRules rules;
+  // No row or run of a BMP within the pixel limit takes more than 4 bytes per pixel.
+  rules.maxBytes = 4 * gif::limits.maxFramePixels + (std::size_t{1} << 20);
+  rules.headBytes = 26;
+  rules.checkHead = [](const std::uint8_t* head, std::size_t size) {
+    if (head[0] != 'B' || head[1] != 'M') DecodeBmp(head, size);
+  };
+  const std::vector<std::uint8_t> bytes = ReadInputFile(path, rules);
   return DecodeBmp(bytes.data(), bytes.size());
 }
 

@@ -13,8 +13,11 @@
 
 namespace framora {
 
-// CodecError ("Bitmap ist ungültig: …") for anything that is not a readable BMP.
+// CodecError ("Bitmap ist ungültig: …") for anything that is not a readable BMP, also for
+// more pixels than gif::limits.maxFramePixels (found before the pixels are allocated).
 Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size);
+// Also CodecFileError for a file that cannot be opened, is no regular file or is larger than
+// a BMP within the pixel limit can be; a wrong signature is found before the rest is read.
 Bitmap LoadBmpFile(const std::string& path);
 
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap);

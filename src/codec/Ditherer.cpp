@@ -143,15 +143,9 @@ struct ClampTable {
 };
 constexpr ClampTable kClamp;
 
-} // namespace
-
-void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width, int height,
-                          const std::vector<Rgb>& palette, std::uint8_t* out) {
-  if (width <= 0 || height <= 0) return;
-  if (palette.empty()) {
-    std::fill(out, out + static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    return;
-  }
+template <bool Keyed>
+void Diffuse(const std::uint8_t* rgb, std::size_t stride, int width, int height, const std::vector<Rgb>& palette,
+             std::uint8_t* out, const KeyedColor& key) {
   NearestColorFinder finder(palette);
   // Errors in sixteenths, three per cell: the current row's (arriving from above) and the
   // next row's, with one spare cell at each end that takes what falls outside the picture.
@@ -169,6 +163,13 @@ void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width
     int carryR = 0, carryG = 0, carryB = 0; // 7/16 of the previous pixel's error, in sixteenths
     for (int i = 0; i < width; ++i, x += dir) {
       const std::uint8_t* s = src + 3 * x;
+      if constexpr (Keyed) {
+        if (s[0] == key.color.r && s[1] == key.color.g && s[2] == key.color.b) {
+          dst[x] = key.index;
+          carryR = carryG = carryB = 0;
+          continue;
+        }
+      }
       int* up = above + 3 * (x + 1);
       // Truncating division, as the original integer arithmetic does.
       const int r = kClamp(s[0] + kCorrection(carryR + up[0]));
@@ -196,13 +197,39 @@ void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width
   }
 }
 
+bool IsKey(const std::uint8_t* p, const KeyedColor& key) {
+  return p[0] == key.color.r && p[1] == key.color.g && p[2] == key.color.b;
+}
+
+} // namespace
+
+void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width, int height,
+                          const std::vector<Rgb>& palette, std::uint8_t* out, const KeyedColor* key) {
+  if (width <= 0 || height <= 0) return;
+  if (palette.empty()) {
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* src = rgb + stride * static_cast<std::size_t>(y);
+      std::uint8_t* dst = out + static_cast<std::size_t>(width) * static_cast<std::size_t>(y);
+      for (int x = 0; x < width; ++x) dst[x] = key && IsKey(src + 3 * x, *key) ? key->index : 0;
+    }
+    return;
+  }
+  if (key)
+    Diffuse<true>(rgb, stride, width, height, palette, out, *key);
+  else
+    Diffuse<false>(rgb, stride, width, height, palette, out, KeyedColor{});
+}
+
 void MapNearest(const std::uint8_t* rgb, std::size_t stride, int width, int height, const std::vector<Rgb>& palette,
-                std::uint8_t* out) {
+                std::uint8_t* out, const KeyedColor* key) {
   NearestColorFinder finder(palette);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* src = rgb + stride * static_cast<std::size_t>(y);
     std::uint8_t* dst = out + static_cast<std::size_t>(width) * static_cast<std::size_t>(y);
-    for (int x = 0; x < width; ++x) dst[x] = static_cast<std::uint8_t>(finder.Find(src[3 * x], src[3 * x + 1], src[3 * x + 2]));
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* s = src + 3 * x;
+      dst[x] = key && IsKey(s, *key) ? key->index : static_cast<std::uint8_t>(finder.Find(s[0], s[1], s[2]));
+    }
   }
 }
 
@@ -228,13 +255,39 @@ Bitmap ReduceColors(const Bitmap& source, const ReductionSettings& settings) {
   }
 
   const int bits = std::clamp(settings.ReductionBits, 3, 8);
+  const std::uint8_t* px = rgb->data().data();
+  const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  if (settings.TransparentColor) {
+    const KeyedColor key{*settings.TransparentColor, 0};
+    std::size_t keyed = 0;
+    for (std::size_t i = 0; i < n; ++i) keyed += IsKey(px + 3 * i, key);
+    if (keyed > 0) {
+      // One entry is kept for the transparent colour, so the others get one fewer.
+      ColorQuantizer quantizer((1 << bits) - 1);
+      for (std::size_t i = 0; i < n;) {
+        std::size_t end = i;
+        while (end < n && !IsKey(px + 3 * end, key)) ++end;
+        quantizer.AddPixels(px + 3 * i, end - i);
+        i = end + 1;
+      }
+      std::vector<Rgb> palette = quantizer.Palette();
+      const KeyedColor last{key.color, static_cast<std::uint8_t>(palette.size())};
+      if (settings.DitherMode == dmFloydSteinberg)
+        DitherFloydSteinberg(px, rgb->stride(), w, h, palette, out.data().data(), &last);
+      else
+        MapNearest(px, rgb->stride(), w, h, palette, out.data().data(), &last);
+      palette.push_back(key.color);
+      out.palette() = std::move(palette);
+      return out;
+    }
+  }
   ColorQuantizer quantizer(1 << bits);
-  quantizer.AddPixels(rgb->data().data(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  quantizer.AddPixels(px, n);
   out.palette() = quantizer.Palette();
   if (settings.DitherMode == dmFloydSteinberg)
-    DitherFloydSteinberg(rgb->data().data(), rgb->stride(), w, h, out.palette(), out.data().data());
+    DitherFloydSteinberg(px, rgb->stride(), w, h, out.palette(), out.data().data());
   else
-    MapNearest(rgb->data().data(), rgb->stride(), w, h, out.palette(), out.data().data());
+    MapNearest(px, rgb->stride(), w, h, out.palette(), out.data().data());
   return out;
 }
 

@@ -57,14 +57,21 @@ private:
   std::vector<CacheEntry> cache_;
 };
 
+// Pixels of exactly `color` bypass the mapping: they get `index` (which need not be in the
+// palette), take no error and pass none on.
+struct KeyedColor {
+  Rgb color;
+  std::uint8_t index = 0;
+};
+
 // Serpentine Floyd–Steinberg over width × height pixels of three bytes R, G, B (rows of
 // `stride` bytes), errors in sixteenths limited as libjpeg does, weights 7/3/5/1.
 // Writes one palette index per pixel to `out` (width × height bytes, rows from the top).
 void DitherFloydSteinberg(const std::uint8_t* rgb, std::size_t stride, int width, int height,
-                          const std::vector<Rgb>& palette, std::uint8_t* out);
+                          const std::vector<Rgb>& palette, std::uint8_t* out, const KeyedColor* key = nullptr);
 
 // Nearest palette entry per pixel, without diffusion.
 void MapNearest(const std::uint8_t* rgb, std::size_t stride, int width, int height, const std::vector<Rgb>& palette,
-                std::uint8_t* out);
+                std::uint8_t* out, const KeyedColor* key = nullptr);
 
 } // namespace framora

@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace framora {
 
@@ -13,6 +14,31 @@ enum class Severity { gsInfo, gsWarning, gsError };
 class CodecError : public std::runtime_error {
 public:
   explicit CodecError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A file the codec could not read or write. what() is the codec's own text; kind, path and
+// the system's reason let the program word it in the interface language.
+class CodecFileError : public CodecError {
+public:
+  enum class Kind {
+    Open,       // cannot open it for reading
+    Read,       // opened, but reading failed
+    Create,     // cannot create it (or its temporary file)
+    Write,      // cannot write or replace it
+    NotRegular, // a folder, device or pipe where a file belongs
+    TooLarge,   // larger than any picture its reader accepts
+  };
+  CodecFileError(Kind kind, std::string path, std::string reason, const std::string& message)
+      : CodecError(message), kind_(kind), path_(std::move(path)), reason_(std::move(reason)) {}
+  Kind kind() const { return kind_; }
+  const std::string& path() const { return path_; }
+  // The system's error text (strerror), empty when the codec itself refused the file.
+  const std::string& reason() const { return reason_; }
+
+private:
+  Kind kind_;
+  std::string path_;
+  std::string reason_;
 };
 
 using WarningCallback = std::function<void(Severity, const std::string&)>;

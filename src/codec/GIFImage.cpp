@@ -1,5 +1,7 @@
 #include "codec/GIFImage.h"
 
+#include "codec/GifBlockScanner.h"
+
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -269,6 +271,8 @@ void GIFImageList::Delete(int index) {
 
 namespace {
 
+std::string SizeText(std::size_t pixels) { return std::to_string(pixels) + " Pixel"; }
+
 // Sorts the map by decreasing use (ties keep their order), drops unused entries and remaps.
 void OptimizeSingleMap(std::vector<Rgb>& colors, std::vector<std::uint8_t>& pixels) {
   std::size_t counts[256] = {};
@@ -289,8 +293,28 @@ void OptimizeSingleMap(std::vector<Rgb>& colors, std::vector<std::uint8_t>& pixe
 
 } // namespace
 
+void CheckFramePixels(int width, int height) {
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (pixels > gif::limits.maxFramePixels)
+    throw GIFException(std::string(gifmsg::TooLarge) + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                       " Pixel, höchstens " + SizeText(gif::limits.maxFramePixels));
+}
+
+void CheckTotalPixels(std::size_t pixels) {
+  if (pixels > gif::limits.maxTotalPixels)
+    throw GIFException(std::string(gifmsg::TooLarge) + ": alle Einzelbilder zusammen " + SizeText(pixels) +
+                       ", höchstens " + SizeText(gif::limits.maxTotalPixels));
+}
+
+std::size_t GIFImage::PixelCount() const {
+  std::size_t n = 0;
+  for (const auto& f : images_) n += f->DataSize();
+  return n;
+}
+
 PreparedFrame PrepareFrame(const Bitmap& bitmap, const ReductionSettings& settings) {
   if (bitmap.width() > 65535 || bitmap.height() > 65535) throw GIFException(gifmsg::BadImageSize);
+  CheckFramePixels(bitmap.width(), bitmap.height());
   PreparedFrame f;
   f.Width = bitmap.width();
   f.Height = bitmap.height();
@@ -403,6 +427,8 @@ int GIFImage::BitsPerPixel() const {
 GIFFrame& GIFImage::Add(const Bitmap& bitmap) { return Add(PrepareFrame(bitmap, Reduction())); }
 
 GIFFrame& GIFImage::Add(const PreparedFrame& prepared) {
+  CheckFramePixels(prepared.Width, prepared.Height);
+  CheckTotalPixels(PixelCount() + prepared.Pixels.size());
   const LogicalScreenDescriptor before = header_.Descriptor();
   GIFFrame& frame = GIFFrame::Create(*this);
   try {

@@ -41,6 +41,7 @@ inline constexpr const char* ColorIndexExtended = "Ungültiger Farbindex - Farbz
 inline constexpr const char* MultipleGCE = "Frame enthält mehrere Blöcke mit grafischen Steuerelementerweiterungen";
 inline constexpr const char* ImageExceedsScreen = "Bild überschreitet logische Bildschirmgröße";
 inline constexpr const char* BadBitmap = "Bitmap ist ungültig";
+inline constexpr const char* TooLarge = "Bild ist zu groß";  // beyond what the readers take (gif::limits)
 } // namespace gifmsg
 
 class GIFImage;
@@ -395,8 +396,13 @@ struct PreparedFrame {
   std::vector<std::pair<Severity, std::string>> Warnings; // reported when added
 };
 
-// "Ungültige Bildgröße" for a side beyond 65535.
+// "Ungültige Bildgröße" for a side beyond 65535, "Bild ist zu groß: …" for more pixels than
+// the readers take (gif::limits.maxFramePixels), both before any reduction.
 PreparedFrame PrepareFrame(const Bitmap& bitmap, const ReductionSettings& settings = {});
+
+// "Bild ist zu groß: …" for a frame, or all frames of an image together, beyond gif::limits.
+void CheckFramePixels(int width, int height);
+void CheckTotalPixels(std::size_t pixels);
 
 // ---------------------------------------------------------------------------------------
 // The image
@@ -424,13 +430,15 @@ public:
   // Grows the logical screen to hold the frame (warning when a grown side was not 0).
   void GrowScreenFor(const GIFFrame& frame);
 
+  // Pixel data of all frames.
+  std::size_t PixelCount() const;
   // Largest BitsPerPixel of the global map and of all local maps.
   int BitsPerPixel() const;
 
   TColorReduction ColorReduction = rmQuantize;
   int ReductionBits = 8;
   TDitherMode DitherMode = dmFloydSteinberg;
-  ReductionSettings Reduction() const { return {ColorReduction, DitherMode, ReductionBits}; }
+  ReductionSettings Reduction() const { return {ColorReduction, DitherMode, ReductionBits, {}}; }
 
   // Receives every problem; without it, warnings are dropped. Errors are thrown in any case
   // (after the callback has seen them).
@@ -438,7 +446,8 @@ public:
   void Warning(Severity severity, const std::string& message) const;
 
   // Adding frames. Each returns the new frame (the last one for an image source). A failure
-  // leaves the image as it was.
+  // leaves the image as it was. A frame that would take the image's pixels beyond what the
+  // readers take (gif::limits.maxTotalPixels) is refused with "Bild ist zu groß: …".
   GIFFrame& Add(const Bitmap& bitmap);
   GIFFrame& Add(const PreparedFrame& prepared);
   GIFFrame& Add(const GIFImage& source);
@@ -452,7 +461,8 @@ public:
   // Merges all colour maps into one global map ordered by use (ColorMapOptimizer.cpp).
   void OptimizeColorMap();
 
-  // Writes the GIF file; SaveToFile replaces the file only when writing succeeded.
+  // Writes the GIF file; SaveToFile replaces the file only when writing succeeded. An image
+  // its own readers would refuse (gif::limits) is not written ("Bild ist zu groß: …").
   void SaveToFile(const std::string& fileName);
   void SaveToStream(std::ostream& stream);
   std::vector<std::uint8_t> SaveToBytes();

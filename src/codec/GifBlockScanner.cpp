@@ -158,16 +158,6 @@ std::size_t maxLzwOutput(std::size_t dataBytes, int minCodeSize) {
   return n * longest;
 }
 
-std::vector<std::uint8_t> readAll(std::istream& in) {
-  std::vector<std::uint8_t> bytes;
-  char buf[65536];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    bytes.insert(bytes.end(), buf, buf + in.gcount());
-    if (!in) break;
-  }
-  return bytes;
-}
-
 void deinterlace(const std::uint8_t* src, std::uint8_t* dst, int width, int height) {
   static constexpr int kStart[4] = {0, 4, 2, 1};
   static constexpr int kStep[4] = {8, 8, 4, 2};

@@ -22,6 +22,9 @@ struct Limits {
   std::size_t maxFillPixels = std::size_t{1} << 26;
   std::size_t maxTotalPixels = std::size_t{1} << 30;   // all frames of one read, data or not
   std::size_t maxCachedPixels = std::size_t{1} << 28;  // decoded frames the preview image keeps
+  // A GIF file larger than this holds more than maxTotalPixels could use: LZW spends at most
+  // 12 bits per pixel, which leaves half a byte per pixel for tables, blocks and lengths.
+  std::size_t maxFileBytes() const { return 2 * maxTotalPixels; }
 };
 inline Limits limits;
 
@@ -102,9 +105,6 @@ private:
 
 // The most pixels LZW data of the given size can produce with the given minimum code size.
 std::size_t maxLzwOutput(std::size_t dataBytes, int minCodeSize);
-
-// Reads the rest of a stream into memory.
-std::vector<std::uint8_t> readAll(std::istream& in);
 
 // De-interlaces rows of a GIF image decoded in transmission order into plain row order.
 void deinterlace(const std::uint8_t* src, std::uint8_t* dst, int width, int height);

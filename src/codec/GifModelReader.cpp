@@ -1,8 +1,8 @@
 #include "codec/GifModelReader.h"
 
 #include "codec/GifStructureReader.h"
+#include "codec/InputFile.h"
 
-#include <fstream>
 #include <string>
 
 namespace framora {
@@ -72,35 +72,70 @@ void buildModel(GIFImage& image, gif::RawImage& raw) {
   }
 }
 
-} // namespace
-
-void GIFImage::LoadFromFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) Warning(gsError, "Datei kann nicht geöffnet werden: " + fileName);  // the content stays
-  LoadFromStream(in);
+InputRules gifInput() {
+  InputRules rules;
+  rules.maxBytes = gif::limits.maxFileBytes();
+  rules.headBytes = gif::kSignatureBytes;
+  rules.checkHead = [](const std::uint8_t* head, std::size_t size) { gif::CheckSignature(head, size, gif::kGerman); };
+  return rules;
 }
 
-void GIFImage::LoadFromStream(std::istream& stream) {
-  Clear();
-  const std::istream::pos_type start = stream.tellg();
-  const std::vector<std::uint8_t> bytes = gif::readAll(stream);
+// Clears the image and reads the bytes into it; the bytes the blocks took.
+std::size_t parseInto(GIFImage& image, const std::vector<std::uint8_t>& bytes) {
+  image.Clear();
   gif::RawImage raw;
-  gif::GifStructureReader reader(gif::kGerman, [this](Severity s, const std::string& m) {
-    if (s != gsError) Warning(s, m);
+  gif::GifStructureReader reader(gif::kGerman, [&image](Severity s, const std::string& m) {
+    if (s != gsError) image.Warning(s, m);
   });
   try {
     reader.read(bytes.data(), bytes.size(), raw);
   } catch (const CodecError& e) {
-    buildModel(*this, raw);
-    stream.clear();
-    if (start != std::istream::pos_type(-1)) stream.seekg(start);
-    Warning(gsError, e.what());
+    buildModel(image, raw);
+    image.Warning(gsError, e.what());
     throw;  // in case the warning path did not throw
   }
-  buildModel(*this, raw);
-  stream.clear();
-  if (start != std::istream::pos_type(-1))
-    stream.seekg(start + static_cast<std::streamoff>(raw.consumed));
+  buildModel(image, raw);
+  return raw.consumed;
+}
+
+} // namespace
+
+void GIFImage::LoadFromFile(const std::string& fileName) {
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = ReadInputFile(fileName, gifInput());
+  } catch (const CodecFileError& e) {
+    if (OnWarning) OnWarning(gsError, e.what());
+    throw;  // the content stays
+  } catch (const CodecError& e) {
+    Clear();
+    Warning(gsError, e.what());
+    throw;
+  }
+  parseInto(*this, bytes);
+}
+
+void GIFImage::LoadFromStream(std::istream& stream) {
+  const std::istream::pos_type start = stream.tellg();
+  auto rewind = [&](std::size_t consumed) {
+    stream.clear();
+    if (start != std::istream::pos_type(-1)) stream.seekg(start + static_cast<std::streamoff>(consumed));
+  };
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = ReadInputStream(stream, gifInput());
+  } catch (const CodecError& e) {
+    Clear();
+    rewind(0);
+    Warning(gsError, e.what());
+    throw;
+  }
+  try {
+    rewind(parseInto(*this, bytes));
+  } catch (...) {
+    rewind(0);
+    throw;
+  }
 }
 
 Bitmap FrameToBitmap(const GIFFrame& frame) {

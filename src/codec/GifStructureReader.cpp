@@ -56,6 +56,11 @@ bool isGif(const char* p) {
 }
 } // namespace
 
+void CheckSignature(const std::uint8_t* head, std::size_t size, const Wording& wording) {
+  const char* p = reinterpret_cast<const char*>(head);
+  if (size >= kSignatureBytes && !isGif(p) && !isGif(p + 4)) throw CodecError(wording[Msg::BadSignature]);
+}
+
 void GifStructureReader::read(const std::uint8_t* data, std::size_t size, RawImage& out) {
   GifBlockScanner scan(data, size);
   out = RawImage{};

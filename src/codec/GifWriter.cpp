@@ -104,6 +104,9 @@ void GIFUnknownAppExtension::SaveData(std::vector<std::uint8_t>& out) const { Pu
 
 std::vector<std::uint8_t> GIFImage::SaveToBytes() {
   if (images_.Count() == 0) Warning(gsError, gifmsg::EmptyImage);
+  for (const auto& f : images_)
+    if (!f->Empty()) CheckFramePixels(f->Width(), f->Height());
+  CheckTotalPixels(PixelCount());
 
   std::vector<std::uint8_t> out;
   bool v89 = false;

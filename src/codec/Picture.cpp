@@ -3,13 +3,14 @@
 #include "codec/BmpFile.h"
 #include "codec/Error.h"
 #include "codec/GifBlockScanner.h"
+#include "codec/GifStructureReader.h"
+#include "codec/InputFile.h"
 #include "codec/PictureDecoders.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 namespace framora {
@@ -37,10 +38,42 @@ std::string lower(std::string s) {
   return s;
 }
 
-std::vector<std::uint8_t> readFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) throw CodecError("Cannot open file \"" + name + "\"");
-  return gif::readAll(in);
+// Whether the first bytes can start a file of the kind: at least as lenient as its decoder,
+// which gives its own error for those that cannot.
+bool PlausibleStart(Picture::Kind kind, const std::uint8_t* d, std::size_t n) {
+  auto starts = [&](const char* sig, std::size_t len, std::size_t at = 0) {
+    return n >= at + len && std::memcmp(d + at, sig, len) == 0;
+  };
+  switch (kind) {
+  case Picture::Kind::Bitmap: return starts("BM", 2);
+  case Picture::Kind::Png: return starts("\x89PNG\r\n\x1a\n", 8);
+  case Picture::Kind::Jpeg: return starts("\xFF\xD8", 2);
+  case Picture::Kind::Tiff: return starts("II", 2) || starts("MM", 2);
+  case Picture::Kind::Icon: return starts("\0\0\1\0", 4) || starts("\0\0\2\0", 4);
+  case Picture::Kind::AnimatedCursor: return starts("RIFF", 4) && starts("ACON", 4, 8);
+  case Picture::Kind::Gif:
+    try {
+      gif::CheckSignature(d, n, gif::kEnglish);
+      return true;
+    } catch (const CodecError&) {
+      return false;
+    }
+  case Picture::Kind::Ole: return Picture::Sniff(d, n) != Picture::Kind::None;
+  default: return true;
+  }
+}
+
+// Bytes a file of the kind may have at most: 4 per pixel of the largest picture for BMP (no
+// row or run takes more), 16 for the others (64-bit samples stored as they are), the GIF
+// readers' own bound for GIF.
+std::size_t MaxFileBytes(Picture::Kind kind) {
+  constexpr std::size_t kHeaders = std::size_t{1} << 20;
+  switch (kind) {
+  case Picture::Kind::Gif: return gif::limits.maxFileBytes();
+  case Picture::Kind::Bitmap: return 4 * gif::limits.maxFramePixels + kHeaders;
+  case Picture::Kind::Ole: return std::max(gif::limits.maxFileBytes(), 16 * gif::limits.maxFramePixels + kHeaders);
+  default: return 16 * gif::limits.maxFramePixels + kHeaders;
+  }
 }
 
 } // namespace
@@ -77,7 +110,15 @@ void Picture::LoadFromFile(const std::string& fileName) {
   const Kind kind = KindForExtension(ext);
   if (kind == Kind::Metafile)
     throw CodecError("Cannot load the Windows metafile picture (." + ext + "): no metafile decoder is available");
-  const std::vector<std::uint8_t> bytes = readFile(fileName);
+  InputRules rules;
+  rules.maxBytes = MaxFileBytes(kind);
+  rules.headBytes = 64;
+  // A start the decoder refuses is refused before the rest is read, with the decoder's error.
+  rules.checkHead = [kind](const std::uint8_t* head, std::size_t size) {
+    if (!PlausibleStart(kind, head, size)) Picture().LoadFromMemory(head, size, kind);
+  };
+  rules.english = true;
+  const std::vector<std::uint8_t> bytes = ReadInputFile(fileName, rules);
   LoadFromMemory(bytes.data(), bytes.size(), kind);
 }
 

@@ -1,11 +1,11 @@
 #include "codec/PreviewGIFImage.h"
 
+#include "codec/InputFile.h"
 #include "codec/LzwDecoder.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace framora {
 
@@ -136,14 +136,25 @@ bool PreviewGIFImage::Corrupted() const {
   return std::any_of(frames_.begin(), frames_.end(), [](const auto& f) { return f->Corrupted(); });
 }
 
+InputRules PreviewGIFImage::inputRules() {
+  InputRules rules;
+  rules.maxBytes = gif::limits.maxFileBytes();
+  rules.headBytes = 6;
+  // A wrong start fails as parsing would, leaving the image empty.
+  rules.checkHead = [this](const std::uint8_t* head, std::size_t size) {
+    if (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0)
+      parse(std::make_shared<const std::vector<std::uint8_t>>(head, head + size));
+  };
+  rules.english = true;
+  return rules;
+}
+
 void PreviewGIFImage::LoadFromFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw CodecError("Cannot open file \"" + fileName + "\"");
-  LoadFromStream(in);
+  parse(std::make_shared<const std::vector<std::uint8_t>>(ReadInputFile(fileName, inputRules())));
 }
 
 void PreviewGIFImage::LoadFromStream(std::istream& in) {
-  parse(std::make_shared<const std::vector<std::uint8_t>>(gif::readAll(in)));
+  parse(std::make_shared<const std::vector<std::uint8_t>>(ReadInputStream(in, inputRules())));
 }
 
 void PreviewGIFImage::LoadFromMemory(const std::uint8_t* data, std::size_t size) {

@@ -5,6 +5,7 @@
 #include "codec/Bitmap.h"
 #include "codec/Error.h"
 #include "codec/GifBlockScanner.h"
+#include "codec/InputFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -75,8 +76,10 @@ public:
   PreviewGIFImage(const PreviewGIFImage&) = delete;
   PreviewGIFImage& operator=(const PreviewGIFImage&) = delete;
 
-  // Errors: "Unknown GIF version", "Unrecognized extension block: %.2x", "Stream-Lesefehler".
-  // A failed load keeps the frames read before the failure and does not call OnChange.
+  // Errors: "Unknown GIF version", "Unrecognized extension block: %.2x", "Stream-Lesefehler";
+  // CodecFileError for a file that cannot be opened, is no regular file or is larger than
+  // gif::limits.maxFileBytes() (the content then stays). A wrong signature is found before the
+  // rest is read. A failed load keeps the frames read before the failure and does not call OnChange.
   void LoadFromFile(const std::string& fileName);
   void LoadFromStream(std::istream& in);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size);
@@ -113,6 +116,7 @@ private:
   void noteDecoded(const PreviewGIFFrame* frame);
   void reset();
   void parse(const std::shared_ptr<const std::vector<std::uint8_t>>& file);
+  InputRules inputRules();
 
   std::vector<std::unique_ptr<PreviewGIFFrame>> frames_;
   int frameIndex_ = -1;

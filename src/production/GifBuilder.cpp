@@ -35,7 +35,14 @@ struct LoadedFrame {
   QString error;  // not empty: loading or reducing failed
 };
 
-LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings) {
+// A frame's error names its file, as the frame list's do.
+QString frameError(const std::exception& e, const QString& path, int language) {
+  const QString text = ErrorText(e, language);
+  if (text.isEmpty()) return QStringLiteral("Cannot load %1").arg(path);
+  return text.contains(path) ? text : QStringLiteral("%1: %2").arg(path, text);
+}
+
+LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings, int language) {
   LoadedFrame out;
   try {
     auto picture = std::make_shared<Picture>();
@@ -43,8 +50,7 @@ LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings) {
     out.prepared = PrepareFrame(picture->Bitmap(), settings);
     out.picture = std::move(picture);
   } catch (const std::exception& e) {
-    out.error = messageOf(e);
-    if (out.error.isEmpty()) out.error = QStringLiteral("Cannot load %1").arg(path);
+    out.error = frameError(e, path, language);
   }
   return out;
 }
@@ -53,8 +59,8 @@ LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings) {
 // the consumer takes next. take(i) must be called for i = 0, 1, 2, ... in order.
 class FramePipeline {
 public:
-  FramePipeline(std::vector<QString> paths, ReductionSettings settings, int threads, int window)
-      : paths_(std::move(paths)), settings_(settings), results_(paths_.size()),
+  FramePipeline(std::vector<QString> paths, ReductionSettings settings, int language, int threads, int window)
+      : paths_(std::move(paths)), settings_(settings), language_(language), results_(paths_.size()),
         window_(std::max(1, window)) {
     const int n = static_cast<int>(paths_.size());
     threads = std::clamp(threads, 0, std::max(0, n));
@@ -71,7 +77,7 @@ public:
   }
 
   LoadedFrame take(int index, const std::function<void()>& idle) {
-    if (workers_.empty()) return loadFrame(paths_[static_cast<std::size_t>(index)], settings_);
+    if (workers_.empty()) return loadFrame(paths_[static_cast<std::size_t>(index)], settings_, language_);
     std::unique_lock lock(mutex_);
     auto& slot = results_[static_cast<std::size_t>(index)];
     while (!slot) {
@@ -104,7 +110,7 @@ private:
         if (stop_ || next_ >= n) return;
         index = next_++;
       }
-      LoadedFrame frame = loadFrame(paths_[static_cast<std::size_t>(index)], settings_);
+      LoadedFrame frame = loadFrame(paths_[static_cast<std::size_t>(index)], settings_, language_);
       {
         std::lock_guard lock(mutex_);
         results_[static_cast<std::size_t>(index)] = std::move(frame);
@@ -115,6 +121,7 @@ private:
 
   std::vector<QString> paths_;
   ReductionSettings settings_;
+  int language_;
   std::vector<std::optional<LoadedFrame>> results_;
   int window_;
   std::mutex mutex_;
@@ -155,6 +162,14 @@ void runWithIdle(const std::function<void()>& step, const std::function<void()>&
   lock.unlock();
   worker.join();
   if (error) std::rethrow_exception(error);
+}
+
+// The image's reduction; with Transparent on, the picked colour is kept exact so that the
+// graphic control block finds it in every true-colour frame.
+ReductionSettings reductionFor(const GIFImage& image, const BuildInputs& inputs) {
+  ReductionSettings settings = image.Reduction();
+  if (inputs.transparent) settings.TransparentColor = inputs.transparentColour;
+  return settings;
 }
 
 // A delay cell in milliseconds -> hundredths, with the boxes the build shows.
@@ -220,7 +235,7 @@ int GifBuilder::DetectBackgroundIndex(const GIFImage& image) {
 
 GIFFrame& GifBuilder::AddFrame(const Picture& picture, int delay, int disposal) {
   if (!currentGif_) throw std::logic_error("AddFrame needs a build in progress");
-  return AddFrame(PrepareFrame(picture.Bitmap(), currentGif_->Reduction()), delay, disposal);
+  return AddFrame(PrepareFrame(picture.Bitmap(), reductionFor(*currentGif_, inputs_)), delay, disposal);
 }
 
 GIFFrame& GifBuilder::AddFrame(const PreparedFrame& picture, int delay, int disposal) {
@@ -311,7 +326,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     int threads = threadCount > 0 ? threadCount : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (threads == 1) threads = 0;  // sequential: everything on this thread
     const int window = lookAhead > 0 ? lookAhead : 2 * std::max(1, threads);
-    FramePipeline pipeline(std::move(paths), currentGif_->Reduction(), threads, window);
+    FramePipeline pipeline(paths, reductionFor(*currentGif_, inputs), inputs.language, threads, window);
 
     if (callbacks.progress) callbacks.progress(0, n);
     for (int i = 0; i < n && !failed; ++i) {
@@ -345,7 +360,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
       try {
         AddFrame(frame.prepared, delay, *disposal);
       } catch (const std::exception& e) {
-        prompter_.message(MessageKind::Error, messageOf(e));
+        prompter_.message(MessageKind::Error, frameError(e, paths[static_cast<std::size_t>(i)], inputs.language));
         failed = true;
         break;
       }
@@ -387,7 +402,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     result.outcome = BuildResult::Outcome::Failed;
     return result;
   } catch (const std::exception& e) {
-    prompter_.message(MessageKind::Error, messageOf(e));
+    prompter_.message(MessageKind::Error, ErrorText(e, inputs.language));
     result.outcome = BuildResult::Outcome::Failed;
     return result;
   }

@@ -3,6 +3,8 @@
 // languages (0 German, anything else English); the rest are English in both.
 #include <QString>
 
+#include <exception>
+
 namespace framora {
 
 struct ProductionTexts {
@@ -15,6 +17,10 @@ struct ProductionTexts {
 };
 
 ProductionTexts ProductionTextsFor(int language);
+
+// An error in the interface language where the text is the program's: a codec file error
+// becomes a sentence naming its file; any other error keeps its own text.
+QString ErrorText(const std::exception& error, int language);
 
 namespace prodmsg {
 inline const QString MinimumDelay = QStringLiteral("Minimum delay 10ms!");

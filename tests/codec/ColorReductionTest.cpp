@@ -30,6 +30,13 @@ std::uint32_t TreeOrder(Rgb c) {
   return k;
 }
 
+void SetPixel(Bitmap& b, int x, int y, Rgb c) {
+  std::uint8_t* p = b.row(y) + 3 * x;
+  p[0] = c.r;
+  p[1] = c.g;
+  p[2] = c.b;
+}
+
 std::vector<Rgb> Quantize(const std::vector<Rgb>& pixels, int maxColors) {
   ColorQuantizer q(maxColors);
   for (const Rgb& c : pixels) q.AddColor(c.r, c.g, c.b);
@@ -165,5 +172,56 @@ TEST(NearestColorFinder, AgreesWithThePlainSearch) {
     for (int r : {0, 7, 8, 255})
       for (int g : {0, 128, 255})
         for (int b : {0, 1, 254, 255}) ASSERT_EQ(finder.Find(r, g, b), NearestColorFinder::FindLinear(c.palette, r, g, b));
+  }
+}
+
+// With a transparent colour, its pixels get one exact entry, the last, and no other pixel
+// lands on it; the rest of the picture is reduced as before, one entry smaller at most.
+TEST(ColorReduction, TransparentColourGetsOneExactEntryOfItsOwn) {
+  const Rgb key{0x87, 0xCE, 0xEB};
+  std::mt19937 rng(9);
+  // A flat key background around a gradient that passes through the key's octree leaf.
+  Bitmap nearKey(40, 30, 24);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+      SetPixel(nearKey, x, y,
+               x >= 10 && x < 30 && y >= 8 && y < 22
+                   ? Rgb{std::uint8_t(0x78 + x), std::uint8_t(0xC4 + (y - 8) / 2), std::uint8_t(0xE0 + x / 3)}
+                   : key);
+  Bitmap noisy(64, 48, 24);  // far more than 256 leaves, and a row of the key
+  for (auto& v : noisy.data()) v = std::uint8_t(rng());
+  for (int x = 0; x < 64; ++x) SetPixel(noisy, x, 47, key);
+  Bitmap allKey(5, 4, 24);
+  for (int i = 0; i < 20; ++i) SetPixel(allKey, i % 5, i / 5, key);
+
+  struct Case { const char* name; const Bitmap& picture; int bits; };
+  const Case cases[] = {{"gradient_near_the_key", nearKey, 8}, {"many_colours", noisy, 8},
+                        {"many_colours_3_bits", noisy, 3}, {"only_the_key", allKey, 8}};
+  for (const Case& c : cases)
+    for (TDitherMode mode : {dmFloydSteinberg, dmNearest}) {
+      SCOPED_TRACE(std::string(c.name) + " mode " + std::to_string(mode));
+      ReductionSettings settings{rmQuantize, mode, c.bits};
+      settings.TransparentColor = key;
+      const Bitmap out = ReduceColors(c.picture, settings);
+      ASSERT_FALSE(out.palette().empty());
+      EXPECT_LE(out.palette().size(), std::size_t{1} << c.bits);
+      const std::size_t keyIndex = out.palette().size() - 1;
+      EXPECT_EQ(out.palette()[keyIndex], key);
+      for (int y = 0; y < c.picture.height(); ++y)
+        for (int x = 0; x < c.picture.width(); ++x)
+          ASSERT_EQ(out.row(y)[x] == keyIndex, c.picture.pixel(x, y) == key) << x << "," << y;
+    }
+}
+
+TEST(ColorReduction, ATransparentColourThePictureLacksChangesNothing) {
+  std::mt19937 rng(4);
+  Bitmap src(50, 40, 24);
+  for (auto& v : src.data()) v = std::uint8_t(rng() | 1);  // odd bytes only: the key below is not there
+  for (TDitherMode mode : {dmFloydSteinberg, dmNearest}) {
+    ReductionSettings keyed{rmQuantize, mode, 8};
+    keyed.TransparentColor = Rgb{0x86, 0xCE, 0xEA};
+    const Bitmap plain = ReduceColors(src, {rmQuantize, mode, 8}), withKey = ReduceColors(src, keyed);
+    EXPECT_EQ(withKey.palette(), plain.palette());
+    EXPECT_EQ(withKey.data(), plain.data());
   }
 }

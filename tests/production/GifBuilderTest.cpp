@@ -148,6 +148,43 @@ TEST_F(BuildTest, AFrameThatDoesNotLoadEndsTheBuildKeepingEarlierFrames) {
   EXPECT_EQ(events, (QStringList{"busy 1", "info Creating animated GIF", "busy 0", "info "}));
 }
 
+// Errors about a file name it, in the interface language where the text is the program's;
+// a loader's own message keeps its words and gets the file in front.
+TEST_F(BuildTest, FileErrorsNameTheFileInTheInterfaceLanguage) {
+  {
+    QFile bad(path("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM, but no bitmap follows");
+  }
+  const QString missing = path("missing.bmp"), damaged = path("bad.bmp"), blocked = path("no/such/folder/out.gif");
+  struct Case {
+    const char* name;
+    QString frame, saveAs;
+    int language;
+    QString start;
+  };
+  const QString good = frame(0);
+  const Case cases[] = {
+      {"missing frame, English", "missing.bmp", "", 1, "Cannot open file \"" + missing + "\". "},
+      {"missing frame, German", "missing.bmp", "", 0, "Datei \"" + missing + "\" kann nicht geöffnet werden. "},
+      {"damaged frame, English", "bad.bmp", "", 1, damaged + ": Bitmap ist ungültig"},
+      {"damaged frame, German", "bad.bmp", "", 0, damaged + ": Bitmap ist ungültig"},
+      {"failed save, English", good, blocked, 1, "Cannot create file \"" + blocked + "\". "},
+      {"failed save, German", good, blocked, 0, "Datei \"" + blocked + "\" kann nicht erstellt werden. "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompter.messages.clear();
+    in.language = c.language;
+    setRows(model, {{c.frame, "500", "0"}});
+    if (!c.saveAs.isEmpty()) prompter.saveAnswers.enqueue(c.saveAs);
+    EXPECT_EQ(builder.CreateAnimatedGif(in).outcome, BuildResult::Outcome::Failed);
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.messages[0].text.startsWith(c.start)) << prompter.messages[0].text.toStdString();
+  }
+}
+
 // ---- nothing to build -------------------------------------------------------------------------
 
 TEST_F(BuildTest, EmptyListShowsTheNoImagesBoxInTheInterfaceLanguage) {
@@ -219,6 +256,40 @@ TEST_F(BuildTest, TransparentColourFoundOrAppendedInEveryFrame) {
     ASSERT_NE(gce, nullptr);
     EXPECT_TRUE(gce->Transparent());
     EXPECT_EQ(gce->TransparentColor(), (Rgb{255, 251, 240}));
+  }
+}
+
+// The picked colour of a true-colour frame's flat background: exactly those pixels become
+// transparent, although the gradient beside them shares the colour's octree leaf.
+TEST_F(BuildTest, TransparentColourOfATrueColourFrameCoversExactlyItsPixels) {
+  const Rgb key{0x87, 0xCE, 0xEB};
+  Bitmap picture(40, 30, 24);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const bool inside = x >= 10 && x < 30 && y >= 8 && y < 22;
+      const Rgb c = inside ? Rgb{std::uint8_t(0x78 + x), std::uint8_t(0xC4 + (y - 8) / 2), std::uint8_t(0xE0 + x / 3)} : key;
+      std::uint8_t* p = picture.row(y) + 3 * x;
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+    }
+  in.transparent = true;
+  in.transparentColour = key;
+  setRows(model, {{writeBmp("sky.bmp", picture), "500", "0"}, {"sky.bmp", "500", "0"}});
+  for (const bool optimize : {false, true}) {
+    SCOPED_TRACE(optimize ? "optimized" : "local maps");
+    in.optimize = optimize;
+    const BuildResult r = buildSavingAs("sky.gif");
+    ASSERT_EQ(r.outcome, BuildResult::Outcome::Saved);
+    const DecodedGif gif = DecodeWithGiflib(local(r.savedPath));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    ASSERT_EQ(gif.frames.size(), 2u);
+    for (const DecodedFrame& f : gif.frames) {
+      ASSERT_GE(f.transparentIndex, 0);
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+          ASSERT_EQ(f.indices[std::size_t(y * 40 + x)] == f.transparentIndex, picture.pixel(x, y) == key) << x << "," << y;
+    }
   }
 }
 
