@@ -82,13 +82,7 @@ TEST_P(LoadGifRebuildTest, CreateAfterLoadGifShowsTheSameFrames) {
   for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i], before[i]) << "frame " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(PeerTools, LoadGifRebuildTest, ::testing::ValuesIn(OptimisedGifs()),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(PeerTools, LoadGifRebuildTest, ::testing::ValuesIn(OptimisedGifs()), OptimisedGifName);
 
 } // namespace
 } // namespace framora::test

@@ -429,13 +429,7 @@ TEST_P(CliOptimisedSplitTest, SplitAndRebuildShowTheSameFramesAndRawKeepsTheStor
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(PeerTools, CliOptimisedSplitTest, ::testing::ValuesIn(OptimisedGifs()),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(PeerTools, CliOptimisedSplitTest, ::testing::ValuesIn(OptimisedGifs()), OptimisedGifName);
 
 // ---- extract ----------------------------------------------------------------------------------
 

@@ -3,7 +3,11 @@
 // tools write (partial frames at offsets with transparent pixels), made on the spot.
 #include "production/GifDecode.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cctype>
+#include <ostream>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -49,6 +53,16 @@ struct OptimisedGif {
   std::vector<std::string> tools;  // the test skips when one is missing
   std::string command;             // {out} is the GIF to write, {tmp} a scratch file
 };
+
+inline void PrintTo(const OptimisedGif& gif, std::ostream* os) { *os << gif.name; }
+
+// A test name for the parameterised cases: the GIF's name with '_' for what gtest refuses.
+inline std::string OptimisedGifName(const ::testing::TestParamInfo<OptimisedGif>& info) {
+  std::string name = info.param.name;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
 
 inline std::vector<OptimisedGif> OptimisedGifs() {
   const std::string pattern = "ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=5:duration=1 ";
