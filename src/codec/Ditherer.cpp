@@ -143,6 +143,10 @@ struct ClampTable {
 };
 constexpr ClampTable kClamp;
 
+bool IsKey(const std::uint8_t* p, const KeyedColor& key) {
+  return p[0] == key.color.r && p[1] == key.color.g && p[2] == key.color.b;
+}
+
 template <bool Keyed>
 void Diffuse(const std::uint8_t* rgb, std::size_t stride, int width, int height, const std::vector<Rgb>& palette,
              std::uint8_t* out, const KeyedColor& key) {
@@ -164,7 +168,7 @@ void Diffuse(const std::uint8_t* rgb, std::size_t stride, int width, int height,
     for (int i = 0; i < width; ++i, x += dir) {
       const std::uint8_t* s = src + 3 * x;
       if constexpr (Keyed) {
-        if (s[0] == key.color.r && s[1] == key.color.g && s[2] == key.color.b) {
+        if (IsKey(s, key)) {  // takes no error and passes none on
           dst[x] = key.index;
           carryR = carryG = carryB = 0;
           continue;
@@ -195,10 +199,6 @@ void Diffuse(const std::uint8_t* rgb, std::size_t stride, int width, int height,
     }
     std::swap(above, below);
   }
-}
-
-bool IsKey(const std::uint8_t* p, const KeyedColor& key) {
-  return p[0] == key.color.r && p[1] == key.color.g && p[2] == key.color.b;
 }
 
 } // namespace

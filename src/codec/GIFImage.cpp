@@ -293,17 +293,17 @@ void OptimizeSingleMap(std::vector<Rgb>& colors, std::vector<std::uint8_t>& pixe
 
 } // namespace
 
-void CheckFramePixels(int width, int height) {
+std::string FrameSizeRefusal(int width, int height) {
   const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  if (pixels > gif::limits.maxFramePixels)
-    throw GIFException(std::string(gifmsg::TooLarge) + ": " + std::to_string(width) + " x " + std::to_string(height) +
-                       " Pixel, höchstens " + SizeText(gif::limits.maxFramePixels));
+  if (pixels <= gif::limits.maxFramePixels) return {};
+  return std::string(gifmsg::TooLarge) + ": " + std::to_string(width) + " x " + std::to_string(height) +
+         " Pixel, höchstens " + SizeText(gif::limits.maxFramePixels);
 }
 
-void CheckTotalPixels(std::size_t pixels) {
-  if (pixels > gif::limits.maxTotalPixels)
-    throw GIFException(std::string(gifmsg::TooLarge) + ": alle Einzelbilder zusammen " + SizeText(pixels) +
-                       ", höchstens " + SizeText(gif::limits.maxTotalPixels));
+std::string TotalSizeRefusal(std::size_t pixels) {
+  if (pixels <= gif::limits.maxTotalPixels) return {};
+  return std::string(gifmsg::TooLarge) + ": alle Einzelbilder zusammen " + SizeText(pixels) + ", höchstens " +
+         SizeText(gif::limits.maxTotalPixels);
 }
 
 std::size_t GIFImage::PixelCount() const {
@@ -314,7 +314,9 @@ std::size_t GIFImage::PixelCount() const {
 
 PreparedFrame PrepareFrame(const Bitmap& bitmap, const ReductionSettings& settings) {
   if (bitmap.width() > 65535 || bitmap.height() > 65535) throw GIFException(gifmsg::BadImageSize);
-  CheckFramePixels(bitmap.width(), bitmap.height());
+  // Said before minutes of colour reduction rather than after.
+  if (const std::string refusal = FrameSizeRefusal(bitmap.width(), bitmap.height()); !refusal.empty())
+    throw GIFException(refusal);
   PreparedFrame f;
   f.Width = bitmap.width();
   f.Height = bitmap.height();
@@ -427,8 +429,9 @@ int GIFImage::BitsPerPixel() const {
 GIFFrame& GIFImage::Add(const Bitmap& bitmap) { return Add(PrepareFrame(bitmap, Reduction())); }
 
 GIFFrame& GIFImage::Add(const PreparedFrame& prepared) {
-  CheckFramePixels(prepared.Width, prepared.Height);
-  CheckTotalPixels(PixelCount() + prepared.Pixels.size());
+  for (const std::string& refusal :
+       {FrameSizeRefusal(prepared.Width, prepared.Height), TotalSizeRefusal(PixelCount() + prepared.Pixels.size())})
+    if (!refusal.empty()) Warning(gsError, refusal);
   const LogicalScreenDescriptor before = header_.Descriptor();
   GIFFrame& frame = GIFFrame::Create(*this);
   try {

@@ -400,9 +400,10 @@ struct PreparedFrame {
 // the readers take (gif::limits.maxFramePixels), both before any reduction.
 PreparedFrame PrepareFrame(const Bitmap& bitmap, const ReductionSettings& settings = {});
 
-// "Bild ist zu groß: …" for a frame, or all frames of an image together, beyond gif::limits.
-void CheckFramePixels(int width, int height);
-void CheckTotalPixels(std::size_t pixels);
+// "Bild ist zu groß: …" for a frame, or all frames of an image together, beyond gif::limits;
+// empty within them.
+std::string FrameSizeRefusal(int width, int height);
+std::string TotalSizeRefusal(std::size_t pixels);
 
 // ---------------------------------------------------------------------------------------
 // The image

@@ -56,9 +56,13 @@ bool isGif(const char* p) {
 }
 } // namespace
 
-void CheckSignature(const std::uint8_t* head, std::size_t size, const Wording& wording) {
+bool HasSignature(const std::uint8_t* head, std::size_t size) {
   const char* p = reinterpret_cast<const char*>(head);
-  if (size >= kSignatureBytes && !isGif(p) && !isGif(p + 4)) throw CodecError(wording[Msg::BadSignature]);
+  return size >= kSignatureBytes && (isGif(p) || isGif(p + 4));
+}
+
+void CheckSignature(const std::uint8_t* head, std::size_t size, const Wording& wording) {
+  if (size >= kSignatureBytes && !HasSignature(head, size)) throw CodecError(wording[Msg::BadSignature]);
 }
 
 void GifStructureReader::read(const std::uint8_t* data, std::size_t size, RawImage& out) {

@@ -56,9 +56,10 @@ struct RawImage {
   std::size_t consumed = 0;                // bytes read from the start of the data
 };
 
-// The signature test of read(): "GIF" (any case) at the start or 4 bytes later. Given the
-// first kSignatureBytes of a longer file, it throws the error read() would give.
+// The signature test of read(): "GIF" (any case) at the start or 4 bytes later, in the first
+// kSignatureBytes of a file. CheckSignature throws the error read() would give.
 inline constexpr std::size_t kSignatureBytes = 10;
+bool HasSignature(const std::uint8_t* head, std::size_t size);
 void CheckSignature(const std::uint8_t* head, std::size_t size, const Wording& wording);
 
 // Walks data[0, size) into out. Warnings go to warn; an error throws CodecError with its

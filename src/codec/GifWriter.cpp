@@ -104,9 +104,12 @@ void GIFUnknownAppExtension::SaveData(std::vector<std::uint8_t>& out) const { Pu
 
 std::vector<std::uint8_t> GIFImage::SaveToBytes() {
   if (images_.Count() == 0) Warning(gsError, gifmsg::EmptyImage);
+  // What the readers would refuse is not written.
   for (const auto& f : images_)
-    if (!f->Empty()) CheckFramePixels(f->Width(), f->Height());
-  CheckTotalPixels(PixelCount());
+    if (const std::string refusal = f->Empty() ? std::string() : FrameSizeRefusal(f->Width(), f->Height());
+        !refusal.empty())
+      Warning(gsError, refusal);
+  if (const std::string refusal = TotalSizeRefusal(PixelCount()); !refusal.empty()) Warning(gsError, refusal);
 
   std::vector<std::uint8_t> out;
   bool v89 = false;

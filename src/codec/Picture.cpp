@@ -51,21 +51,15 @@ bool PlausibleStart(Picture::Kind kind, const std::uint8_t* d, std::size_t n) {
   case Picture::Kind::Tiff: return starts("II", 2) || starts("MM", 2);
   case Picture::Kind::Icon: return starts("\0\0\1\0", 4) || starts("\0\0\2\0", 4);
   case Picture::Kind::AnimatedCursor: return starts("RIFF", 4) && starts("ACON", 4, 8);
-  case Picture::Kind::Gif:
-    try {
-      gif::CheckSignature(d, n, gif::kEnglish);
-      return true;
-    } catch (const CodecError&) {
-      return false;
-    }
+  case Picture::Kind::Gif: return gif::HasSignature(d, n);
   case Picture::Kind::Ole: return Picture::Sniff(d, n) != Picture::Kind::None;
   default: return true;
   }
 }
 
-// Bytes a file of the kind may have at most: 4 per pixel of the largest picture for BMP (no
-// row or run takes more), 16 for the others (64-bit samples stored as they are), the GIF
-// readers' own bound for GIF.
+// Bytes a file of the kind may have at most, from the largest picture the decoders take: 4 a
+// pixel for BMP (no row or run takes more), 16 for the others (four 32-bit samples stored
+// uncompressed), the GIF readers' own bound for GIF; plus room for headers and metadata.
 std::size_t MaxFileBytes(Picture::Kind kind) {
   constexpr std::size_t kHeaders = std::size_t{1} << 20;
   switch (kind) {
