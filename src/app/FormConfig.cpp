@@ -101,7 +101,7 @@ void FormConfig::LoadSettingsFile() {
   try {
     memo_.load(IniDatei);
   } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
+    prompter_.message(MessageKind::Error, e.text(CurLanguage));
     return;
   }
   EditTarget->setText(trimBlanks(memo_.line(1)));

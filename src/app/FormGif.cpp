@@ -487,7 +487,7 @@ void FormGif::FormShow() {
   try {
     framora::LoadSettings(state_, memoIni_, temporaryFolder());
   } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
+    prompter_.message(MessageKind::Error, e.text(state_.LangEnglish));
     return;
   }
   ApplyLanguage();
@@ -541,7 +541,7 @@ void FormGif::LoadSettings() {
   try {
     framora::LoadSettings(state_, memoIni_, temporaryFolder());
   } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
+    prompter_.message(MessageKind::Error, e.text(state_.LangEnglish));
   }
 }
 
@@ -561,6 +561,7 @@ void FormGif::ApplyLanguage() {
     return en ? QString::fromUtf8(english) : QString::fromUtf8(german);
   };
   helpFile_ = HelpFilePath(state_.LangEnglish);
+  editor_.language = state_.LangEnglish;
   webSiteUrl_ = WebSiteAddress(state_.LangEnglish);
 
   LabelPreview->setText(t("Preview", "Vorschau"));
@@ -644,7 +645,7 @@ void FormGif::SpeedButtonViewClick() {
   try {
     showStillPicture(editor_.picture(editor_.framePath(r)));
   } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
+    prompter_.message(MessageKind::Error, e.text(state_.LangEnglish));
   }
 }
 

@@ -415,7 +415,7 @@ int runInfo(const QStringList& argv) {
   try {
     image.LoadFromFile(QFile::encodeName(path).toStdString());
   } catch (const std::exception& e) {
-    printErr(QStringLiteral("framora-cli: error: %1: %2").arg(path, ErrorText(e, 1)));
+    printErr(QStringLiteral("framora-cli: error: ") + ErrorTextNaming(e, path, 1));
     return ExitUnreadable;
   }
   std::optional<int> loop;

@@ -34,6 +34,8 @@ public:
   const std::string& path() const { return path_; }
   // The system's error text (strerror), empty when the codec itself refused the file.
   const std::string& reason() const { return reason_; }
+  // A sentence naming the file, in English or German, followed by the system's reason.
+  std::string text(bool english) const;
 
 private:
   Kind kind_;

@@ -34,6 +34,8 @@ QImage loadPicture(const QString& path) {
   Picture picture;
   try {
     picture.LoadFromFile(QFile::encodeName(path).toStdString());
+  } catch (const CodecFileError& e) {
+    throw FileError(QString::fromUtf8(e.text(true).c_str()), QString::fromUtf8(e.text(false).c_str()));
   } catch (const std::exception& e) {
     throw FileError(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what())));
   }
@@ -144,7 +146,7 @@ bool FrameListEditor::loadAndMeasure(Prompter& prompter, const QString& path, in
   try {
     image = loader_(path);
   } catch (const FileError& e) {
-    prompter.message(MessageKind::Error, e.text());
+    prompter.message(MessageKind::Error, e.text(language));
     return false;
   } catch (const std::exception& e) {
     prompter.message(MessageKind::Error, QString::fromStdString(e.what()));

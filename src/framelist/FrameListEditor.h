@@ -48,6 +48,9 @@ public:
   // Loads through the current loader; throws like it.
   QImage picture(const QString& path) const { return loader_(path); }
 
+  // The interface language of the editor's messages (0 German, anything else English).
+  int language = 1;
+
   // Companion texts.
   QString folderText() const { return folder_; }
   QString widthText() const { return width_; }

@@ -39,7 +39,7 @@ void FrameListEditor::SaveTemplate(Prompter& prompter, const QString& defaultFol
   try {
     memoDaten_.save(name);
   } catch (const FileError& e) {
-    prompter.message(MessageKind::Error, e.text());
+    prompter.message(MessageKind::Error, e.text(language));
   }
 }
 
@@ -80,7 +80,7 @@ void FrameListEditor::LoadTemplate(Prompter& prompter, const QString& defaultFol
   try {
     memoDaten_.load(name);
   } catch (const FileError& e) {
-    prompter.message(MessageKind::Error, e.text());
+    prompter.message(MessageKind::Error, e.text(language));
     return;
   }
   const QString error = LoadTemplateLines(memoDaten_.lines);

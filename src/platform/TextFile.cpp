@@ -113,22 +113,28 @@ QString TextBuffer::text() const {
 void TextBuffer::load(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly))
-    throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()));
+    throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()),
+                    QStringLiteral("Datei \"%1\" kann nicht ge\u00f6ffnet werden. %2").arg(path, f.errorString()));
   const QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError)
-    throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, f.errorString()));
+    throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, f.errorString()),
+                    QStringLiteral("Datei \"%1\" kann nicht gelesen werden. %2").arg(path, f.errorString()));
   lines = splitLines(decode(bytes, &encoding_));
 }
 
 void TextBuffer::save(const QString& path) const { writeFileReplacing(path, encode(text(), encoding_)); }
 
 void writeFileReplacing(const QString& path, const QByteArray& bytes) {
-  if (path.isEmpty()) throw FileError(QStringLiteral("Cannot create file \"\". No file name given."));
+  if (path.isEmpty())
+    throw FileError(QStringLiteral("Cannot create file \"\". No file name given."),
+                    QStringLiteral("Datei \"\" kann nicht erstellt werden. Kein Dateiname angegeben."));
   QSaveFile f(path);
   if (!f.open(QIODevice::WriteOnly))
-    throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, f.errorString()));
+    throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, f.errorString()),
+                    QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, f.errorString()));
   if (f.write(bytes) != bytes.size() || !f.commit())
-    throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, f.errorString()));
+    throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, f.errorString()),
+                    QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2").arg(path, f.errorString()));
 }
 
 } // namespace framora

@@ -13,14 +13,19 @@
 
 namespace framora {
 
-// A file could not be read or written; the text is ready to be shown to the user.
+// A file could not be read or written; the texts are ready to be shown to the user, in English
+// and in German (the same text twice where it is not the program's own, e.g. a codec message).
 class FileError : public std::runtime_error {
 public:
-  explicit FileError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
-  const QString& text() const { return text_; }
+  explicit FileError(const QString& text) : FileError(text, text) {}
+  FileError(const QString& english, const QString& german)
+      : std::runtime_error(english.toStdString()), english_(english), german_(german) {}
+  const QString& text() const { return english_; }
+  // 0 German, anything else English.
+  const QString& text(int language) const { return language != 0 ? english_ : german_; }
 
 private:
-  QString text_;
+  QString english_, german_;
 };
 
 enum class TextEncoding { Plain, Utf8Bom, Utf16LeBom, Utf16BeBom };

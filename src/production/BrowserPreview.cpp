@@ -49,7 +49,7 @@ QString SpeedButtonBrowserClick(const QString& statusPath, int language, Prompte
   try {
     writeFileReplacing(page, PreviewPageBytes(path));
   } catch (const FileError& e) {
-    prompter.message(MessageKind::Error, e.text());
+    prompter.message(MessageKind::Error, e.text(language));
     return {};
   }
   if (!QFileInfo::exists(page)) QThread::msleep(1000);

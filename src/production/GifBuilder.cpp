@@ -35,13 +35,6 @@ struct LoadedFrame {
   QString error;  // not empty: loading or reducing failed
 };
 
-// A frame's error names its file, as the frame list's do.
-QString frameError(const std::exception& e, const QString& path, int language) {
-  const QString text = ErrorText(e, language);
-  if (text.isEmpty()) return QStringLiteral("Cannot load %1").arg(path);
-  return text.contains(path) ? text : QStringLiteral("%1: %2").arg(path, text);
-}
-
 LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings, int language) {
   LoadedFrame out;
   try {
@@ -50,7 +43,7 @@ LoadedFrame loadFrame(const QString& path, const ReductionSettings& settings, in
     out.prepared = PrepareFrame(picture->Bitmap(), settings);
     out.picture = std::move(picture);
   } catch (const std::exception& e) {
-    out.error = frameError(e, path, language);
+    out.error = ErrorTextNaming(e, path, language);
   }
   return out;
 }
@@ -206,7 +199,8 @@ QString GifSaveFilter() {
 std::int64_t FileSizeBytes(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()),
+                    QStringLiteral("Datei \"%1\" kann nicht ge\u00f6ffnet werden. %2").arg(path, file.errorString()));
   const qint64 size = file.size();
   return size < 0 ? 0 : size;
 }
@@ -360,7 +354,7 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
       try {
         AddFrame(frame.prepared, delay, *disposal);
       } catch (const std::exception& e) {
-        prompter_.message(MessageKind::Error, frameError(e, paths[static_cast<std::size_t>(i)], inputs.language));
+        prompter_.message(MessageKind::Error, ErrorTextNaming(e, paths[static_cast<std::size_t>(i)], inputs.language));
         failed = true;
         break;
       }
@@ -397,10 +391,6 @@ BuildResult GifBuilder::CreateAnimatedGif(const BuildInputs& inputs) {
     runWithIdle([this, &target] { currentGif_->SaveToFile(target); }, callbacks.idle);
     if (callbacks.playAnimation) callbacks.playAnimation(file);
     result.sizeText = KilobyteText(FileSizeBytes(file));
-  } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
-    result.outcome = BuildResult::Outcome::Failed;
-    return result;
   } catch (const std::exception& e) {
     prompter_.message(MessageKind::Error, ErrorText(e, inputs.language));
     result.outcome = BuildResult::Outcome::Failed;

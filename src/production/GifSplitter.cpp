@@ -23,7 +23,6 @@ namespace framora {
 namespace {
 
 std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString messageOf(const std::exception& e) { return QString::fromUtf8(e.what()); }
 
 // Blocks after the last image (a comment, a control block cut off) give a model frame
 // without a picture; it has nothing to split.
@@ -127,12 +126,8 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
   try {
     preview->LoadFromFile(localPath(fileName));
     sizeText = KilobyteText(FileSizeBytes(fileName));
-  } catch (const FileError& e) {
-    prompter_.message(MessageKind::Error, e.text());
-    result.outcome = SplitResult::Outcome::Unreadable;
-    return result;
   } catch (const std::exception& e) {
-    prompter_.message(MessageKind::Error, messageOf(e));
+    prompter_.message(MessageKind::Error, ErrorText(e, language));
     result.outcome = SplitResult::Outcome::Unreadable;
     return result;
   }
@@ -156,7 +151,7 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
   try {
     model.LoadFromFile(localPath(fileName));
   } catch (const std::exception& e) {
-    prompter_.message(MessageKind::Error, messageOf(e));
+    prompter_.message(MessageKind::Error, ErrorText(e, language));
     result.outcome = SplitResult::Outcome::ModelFailed;
     return result;
   }
@@ -166,7 +161,7 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
     try {
       player.Image().LoadFromFile(localPath(fileName));
     } catch (const std::exception& e) {
-      prompter_.message(MessageKind::Error, messageOf(e));
+      prompter_.message(MessageKind::Error, ErrorText(e, language));
       result.outcome = SplitResult::Outcome::Unreadable;
       return result;
     }
@@ -229,7 +224,7 @@ SplitResult GifSplitter::split(const GIFImage& image, const QString& defaultFold
     try {
       SaveBmpFile(picture(frame, i), localPath(prefix + fileName));
     } catch (const std::exception& e) {
-      prompter_.message(MessageKind::Error, messageOf(e));
+      prompter_.message(MessageKind::Error, ErrorText(e, language));
       result.outcome = SplitResult::Outcome::Failed;
       return result;
     }

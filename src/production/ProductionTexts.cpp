@@ -1,8 +1,7 @@
 #include "production/ProductionTexts.h"
 
 #include "codec/Error.h"
-
-#include <QFile>
+#include "platform/TextFile.h"
 
 namespace framora {
 
@@ -21,25 +20,16 @@ ProductionTexts ProductionTextsFor(int language) {
 }
 
 QString ErrorText(const std::exception& error, int language) {
-  const auto* file = dynamic_cast<const CodecFileError*>(&error);
-  if (!file) return QString::fromUtf8(error.what());
-  using Kind = CodecFileError::Kind;
-  const auto pick = [language](const char* english, const char* german) {
-    return QString::fromUtf8(language != 0 ? english : german);
-  };
-  QString text;
-  switch (file->kind()) {
-  case Kind::Open: text = pick("Cannot open file \"%1\".", "Datei \"%1\" kann nicht geöffnet werden."); break;
-  case Kind::Read: text = pick("Cannot read file \"%1\".", "Datei \"%1\" kann nicht gelesen werden."); break;
-  case Kind::Create: text = pick("Cannot create file \"%1\".", "Datei \"%1\" kann nicht erstellt werden."); break;
-  case Kind::Write: text = pick("Cannot write file \"%1\".", "Datei \"%1\" kann nicht geschrieben werden."); break;
-  case Kind::NotRegular: text = pick("\"%1\" is not a regular file.", "\"%1\" ist keine reguläre Datei."); break;
-  case Kind::TooLarge: text = pick("The file \"%1\" is too large.", "Die Datei \"%1\" ist zu groß."); break;
-  }
-  text = text.arg(QFile::decodeName(file->path().c_str()));
-  // The system's reason, in the system's language.
-  if (!file->reason().empty()) text += u' ' + QString::fromLocal8Bit(file->reason().c_str());
-  return text;
+  if (const auto* file = dynamic_cast<const CodecFileError*>(&error))
+    return QString::fromUtf8(file->text(language != 0).c_str());
+  if (const auto* file = dynamic_cast<const FileError*>(&error)) return file->text(language);
+  return QString::fromUtf8(error.what());
+}
+
+QString ErrorTextNaming(const std::exception& error, const QString& path, int language) {
+  const QString text = ErrorText(error, language);
+  if (text.isEmpty()) return QStringLiteral("Cannot load %1").arg(path);
+  return text.contains(path) ? text : QStringLiteral("%1: %2").arg(path, text);
 }
 
 } // namespace framora

@@ -21,6 +21,8 @@ ProductionTexts ProductionTextsFor(int language);
 // An error in the interface language where the text is the program's: a codec file error
 // becomes a sentence naming its file; any other error keeps its own text.
 QString ErrorText(const std::exception& error, int language);
+// ErrorText with "path: " before it unless it names the file already.
+QString ErrorTextNaming(const std::exception& error, const QString& path, int language);
 
 namespace prodmsg {
 inline const QString MinimumDelay = QStringLiteral("Minimum delay 10ms!");

@@ -1,5 +1,9 @@
 #include "framelist/FrameListTestSupport.h"
 
+#include <QDir>
+
+#include <functional>
+
 using namespace framora;
 using namespace framora::test;
 using Col = FrameListModel::Column;
@@ -135,4 +139,41 @@ TEST_F(TemplateTest, AShortLineStopsLoadingThereWithAClearError) {
   ASSERT_EQ(prompter.messages.size(), 2);
   EXPECT_EQ(fileColumn(editor.model()), QStringList{"x.bmp"});
   EXPECT_EQ(editor.widthText(), "");
+}
+
+// File errors of the frame list's commands name the file in the interface language.
+TEST_F(TemplateTest, FileErrorsNameTheFileInTheInterfaceLanguage) {
+  QDir().mkpath(path("folder.bmp"));
+  struct Case {
+    const char* what;
+    int language;
+    std::function<void()> run;
+    QString expected;
+  } cases[] = {
+      {"template that is missing", 1, [&] {
+         prompter.openAnswers.enqueue({path("gone.csv")});
+         editor.LoadTemplate(prompter, QString());
+       }, "Cannot open file \"" + path("gone.csv") + "\""},
+      {"template that is missing", 0, [&] {
+         prompter.openAnswers.enqueue({path("gone.csv")});
+         editor.LoadTemplate(prompter, QString());
+       }, "Datei \"" + path("gone.csv") + "\" kann nicht ge\u00f6ffnet werden."},
+      {"picture that is a folder", 1, [&] {
+         prompter.openAnswers.enqueue({path("folder.bmp")});
+         editor.OpenImages(prompter, QString(), "500");
+       }, "\"" + path("folder.bmp") + "\" is not a regular file."},
+      {"picture that is a folder", 0, [&] {
+         prompter.openAnswers.enqueue({path("folder.bmp")});
+         editor.OpenImages(prompter, QString(), "500");
+       }, "\"" + path("folder.bmp") + "\" ist keine regul\u00e4re Datei."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + (c.language ? " (English)" : " (German)"));
+    prompter.messages.clear();
+    editor.language = c.language;
+    c.run();
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.messages[0].text.startsWith(c.expected)) << prompter.messages[0].text.toStdString();
+  }
 }
