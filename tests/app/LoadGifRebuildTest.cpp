@@ -1,6 +1,6 @@
 // Load GIF, then Create, in the real program: an optimised GIF as peer tools write it comes
 // back as the same animation, checked frame by frame with giflib.
-#include "app/Program.h"
+#include "app/ProgramFixture.h"
 #include "production/SeenFrames.h"
 #include "support/ScriptedPrompter.h"
 
@@ -18,41 +18,7 @@
 namespace framora::test {
 namespace {
 
-class LoadGifRebuildTest : public ::testing::TestWithParam<OptimisedGif> {
-protected:
-  QTemporaryDir root;
-  ScriptedPrompter prompter;
-  std::unique_ptr<Program> program;
-
-  QString path(const QString& name) const { return root.filePath(name); }
-
-  void SetUp() override {
-    saved_ = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("TMPDIR")};
-    for (const char* d : {"home", "config", "tmp", "frames", "out"}) QDir().mkpath(path(d));
-    qputenv("HOME", path("home").toUtf8());
-    qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
-    qputenv("TMPDIR", path("tmp").toUtf8());
-    program = std::make_unique<Program>(prompter);
-    FormGif& f = program->formGif();
-    f.hooks.showStartScreen = [](int) {};
-    f.hooks.checkForUpdate = [] {};
-    f.setSystemLanguageSource([] { return QStringLiteral("English"); });
-    f.show();
-    f.state().DefaultFolder = path("frames");
-  }
-
-  void TearDown() override {
-    program.reset();
-    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "TMPDIR"};
-    for (int i = 0; i < 3; ++i) {
-      if (saved_[i].isNull()) qunsetenv(names[i]);
-      else qputenv(names[i], saved_[i]);
-    }
-  }
-
-private:
-  std::array<QByteArray, 3> saved_;
-};
+using LoadGifRebuildTest = ProgramFixture<::testing::TestWithParam<OptimisedGif>>;
 
 TEST_P(LoadGifRebuildTest, CreateAfterLoadGifShowsTheSameFrames) {
   const QString gif = path(GetParam().name);
@@ -64,7 +30,7 @@ TEST_P(LoadGifRebuildTest, CreateAfterLoadGifShowsTheSameFrames) {
   ASSERT_TRUE(original.ok) << original.error;
   ASSERT_TRUE(HasPartialOrTransparentFrames(original));
 
-  FormGif& f = program->formGif();
+  FormGif& f = this->form();
   prompter.openAnswers.enqueue({gif});
   f.SpeedButtonLoad->click();
   EXPECT_EQ(f.EditWidth->text(), QString::number(original.width));

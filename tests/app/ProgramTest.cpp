@@ -2,6 +2,7 @@
 // core, the players and the video window through their wiring.
 #include "app/GIFAnimator.h"
 #include "app/Program.h"
+#include "app/ProgramFixture.h"
 #include "app/StillView.h"
 #include "production/SeenFrames.h"
 #include "support/ScriptedPrompter.h"
@@ -24,41 +25,8 @@
 namespace framora::test {
 namespace {
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ProgramFixture<> {
 protected:
-  QTemporaryDir root;
-  ScriptedPrompter prompter;
-  std::unique_ptr<Program> program;
-
-  QString path(const QString& name) const { return root.filePath(name); }
-
-  void SetUp() override {
-    saved_ = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("TMPDIR")};
-    for (const char* d : {"home", "config", "tmp", "pics", "frames", "out"}) QDir().mkpath(path(d));
-    qputenv("HOME", path("home").toUtf8());
-    qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
-    qputenv("TMPDIR", path("tmp").toUtf8());
-    program = std::make_unique<Program>(prompter);
-    FormGif& f = program->formGif();
-    // No six-second start screen and no network in tests.
-    f.hooks.showStartScreen = [](int) {};
-    f.hooks.checkForUpdate = [] {};
-    f.setSystemLanguageSource([] { return QStringLiteral("English"); });
-    f.show();
-    f.state().DefaultFolder = path("frames");
-  }
-
-  void TearDown() override {
-    program.reset();
-    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "TMPDIR"};
-    for (int i = 0; i < 3; ++i) {
-      if (saved_[i].isNull()) qunsetenv(names[i]);
-      else qputenv(names[i], saved_[i]);
-    }
-  }
-
-  FormGif& form() { return program->formGif(); }
-
   // Three pictures of different formats and sizes, each a left and a right half.
   QStringList writePictures() {
     struct Pic { const char* name; const char* format; int w, h; QRgb left, right; };
@@ -82,9 +50,6 @@ protected:
     form().StringGrid1->selectionModel()->setCurrentIndex(
         m->index(row, 1), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
-
-private:
-  std::array<QByteArray, 3> saved_;
 };
 
 TEST_F(ProgramTest, CreateLoadSplitAndRebuildKeepTheFrames) {
