@@ -271,6 +271,9 @@ Bitmap ReduceColors(const Bitmap& source, const ReductionSettings& settings) {
         i = end + 1;
       }
       std::vector<Rgb> palette = quantizer.Palette();
+      // A mean that happens to be the key itself would be found first and key other pixels too.
+      for (Rgb& c : palette)
+        if (c == key.color) c.b = c.b < 255 ? c.b + 1 : c.b - 1;
       const KeyedColor last{key.color, static_cast<std::uint8_t>(palette.size())};
       if (settings.DitherMode == dmFloydSteinberg)
         DitherFloydSteinberg(px, rgb->stride(), w, h, palette, out.data().data(), &last);

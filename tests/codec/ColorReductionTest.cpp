@@ -193,10 +193,20 @@ TEST(ColorReduction, TransparentColourGetsOneExactEntryOfItsOwn) {
   for (int x = 0; x < 64; ++x) SetPixel(noisy, x, 47, key);
   Bitmap allKey(5, 4, 24);
   for (int i = 0; i < 20; ++i) SetPixel(allKey, i % 5, i / 5, key);
+  // Two colours beside the key whose merged mean is the key itself, among colours far from it.
+  Bitmap meanIsKey(16, 4, 24);
+  const Rgb far[] = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+  for (int x = 0; x < 16; ++x) {
+    SetPixel(meanIsKey, x, 0, far[x % 6]);
+    SetPixel(meanIsKey, x, 1, far[(x + 3) % 6]);
+    SetPixel(meanIsKey, x, 2, key);
+    SetPixel(meanIsKey, x, 3, x % 2 ? Rgb{0x85, 0xCE, 0xEB} : Rgb{0x89, 0xCE, 0xEB});
+  }
 
   struct Case { const char* name; const Bitmap& picture; int bits; };
   const Case cases[] = {{"gradient_near_the_key", nearKey, 8}, {"many_colours", noisy, 8},
-                        {"many_colours_3_bits", noisy, 3}, {"only_the_key", allKey, 8}};
+                        {"many_colours_3_bits", noisy, 3}, {"only_the_key", allKey, 8},
+                        {"a_mean_that_is_the_key", meanIsKey, 3}};
   for (const Case& c : cases)
     for (TDitherMode mode : {dmFloydSteinberg, dmNearest}) {
       SCOPED_TRACE(std::string(c.name) + " mode " + std::to_string(mode));
@@ -207,6 +217,7 @@ TEST(ColorReduction, TransparentColourGetsOneExactEntryOfItsOwn) {
       EXPECT_LE(out.palette().size(), std::size_t{1} << c.bits);
       const std::size_t keyIndex = out.palette().size() - 1;
       EXPECT_EQ(out.palette()[keyIndex], key);
+      EXPECT_EQ(std::count(out.palette().begin(), out.palette().end(), key), 1) << "the key is found at its entry";
       for (int y = 0; y < c.picture.height(); ++y)
         for (int x = 0; x < c.picture.width(); ++x)
           ASSERT_EQ(out.row(y)[x] == keyIndex, c.picture.pixel(x, y) == key) << x << "," << y;
