@@ -11,7 +11,7 @@ namespace framora {
 
 namespace {
 
-[[noreturn]] void streamError() { throw CodecError("Stream-Lesefehler"); }
+[[noreturn]] void streamError() { throw CodecError("Stream read error"); }
 
 // Makes palette[index] differ from every other entry by stepping its first byte,
 // upwards first, then downwards from where it started. A palette holds at most 256

@@ -76,7 +76,7 @@ public:
   PreviewGIFImage(const PreviewGIFImage&) = delete;
   PreviewGIFImage& operator=(const PreviewGIFImage&) = delete;
 
-  // Errors: "Unknown GIF version", "Unrecognized extension block: %.2x", "Stream-Lesefehler";
+  // Errors: "Unknown GIF version", "Unrecognized extension block: %.2x", "Stream read error";
   // CodecFileError for a file that cannot be opened, is no regular file or is larger than
   // gif::limits.maxFileBytes() (the content then stays). A wrong signature is found before the
   // rest is read. A failed load keeps the frames read before the failure and does not call OnChange.

@@ -127,7 +127,7 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
     preview->LoadFromFile(localPath(fileName));
     sizeText = KilobyteText(FileSizeBytes(fileName));
   } catch (const std::exception& e) {
-    prompter_.message(MessageKind::Error, ErrorText(e, language));
+    prompter_.message(MessageKind::Error, ErrorTextNaming(e, fileName, language));
     result.outcome = SplitResult::Outcome::Unreadable;
     return result;
   }
@@ -151,7 +151,7 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
   try {
     model.LoadFromFile(localPath(fileName));
   } catch (const std::exception& e) {
-    prompter_.message(MessageKind::Error, ErrorText(e, language));
+    prompter_.message(MessageKind::Error, ErrorTextNaming(e, fileName, language));
     result.outcome = SplitResult::Outcome::ModelFailed;
     return result;
   }
@@ -161,7 +161,7 @@ SplitResult GifSplitter::LoadGif(const QString& fileName, const QString& default
     try {
       player.Image().LoadFromFile(localPath(fileName));
     } catch (const std::exception& e) {
-      prompter_.message(MessageKind::Error, ErrorText(e, language));
+      prompter_.message(MessageKind::Error, ErrorTextNaming(e, fileName, language));
       result.outcome = SplitResult::Outcome::Unreadable;
       return result;
     }

@@ -282,9 +282,9 @@ TEST(PreviewGIFImage, Errors) {
       {"lower-case signature", GifBytes().header(2, 2, 1, 0, "gif89a").bytes, "Unknown GIF version", 0},
       {"unknown extension", GifBytes().header(2, 2).image(0, 0, 2, 2, ramp(4)).raw({0x21, 0x2A, 0}).bytes,
        "Unrecognized extension block: 2a", 1},
-      {"cut header", GifBytes().text("GIF8").bytes, "Stream-Lesefehler", 0},
-      {"cut descriptor", GifBytes().header(2, 2).raw({0x2C, 0, 0}).bytes, "Stream-Lesefehler", 0},
-      {"cut comment", GifBytes().header(2, 2).raw({0x21, 0xFE, 9, 'a'}).bytes, "Stream-Lesefehler", 0},
+      {"cut header", GifBytes().text("GIF8").bytes, "Stream read error", 0},
+      {"cut descriptor", GifBytes().header(2, 2).raw({0x2C, 0, 0}).bytes, "Stream read error", 0},
+      {"cut comment", GifBytes().header(2, 2).raw({0x21, 0xFE, 9, 'a'}).bytes, "Stream read error", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -315,7 +315,7 @@ TEST_F(SplitTest, AFileThatIsNoGifReportsTheReadersErrorWithAnEmptyList) {
   EXPECT_EQ(splitter.LoadGif(path("fake.gif"), out.path(), 1).outcome, SplitResult::Outcome::Unreadable);
   ASSERT_EQ(prompter.messages.size(), 1);
   EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
-  EXPECT_FALSE(prompter.messages[0].text.isEmpty());
+  EXPECT_TRUE(prompter.messages[0].text.startsWith(path("fake.gif") + ": ")) << prompter.messages[0].text.toStdString();
   EXPECT_TRUE(listIsEmpty());
   EXPECT_TRUE(events.isEmpty());
 }
