@@ -5,6 +5,7 @@
 #include "app/Glyphs.h"
 #include "app/Help.h"
 #include "app/KeyPreview.h"
+#include "app/StillView.h"
 #include "app/WebSites.h"
 #include "platform/Convert.h"
 #include "platform/Paths.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
@@ -40,6 +42,18 @@ struct FormGif::CommandScope {
 };
 
 namespace {
+
+// The grid's fixed column in its own colour (the frame list's model holds text only).
+class FixedColumnDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.column() == FrameListModel::PositionColumn) option->backgroundBrush = QColor(213, 213, 234);
+  }
+};
 
 constexpr int kPanelAnimLeft = 350;
 constexpr int kPanelAnimTop = 32;
@@ -115,7 +129,7 @@ FormGif::FormGif(Prompter& prompter, QWidget* parent)
   resize(790, 600);
 
   connect(&editor_, &FrameListEditor::fieldsChanged, this, &FormGif::syncEdits);
-  connect(&editor_, &FrameListEditor::stillPictureChanged, this, &FormGif::showStillPicture);
+  connect(&editor_, &FrameListEditor::stillPictureChanged, this, qOverload<const Bitmap&>(&FormGif::showStillPicture));
   connect(&editor_, &FrameListEditor::stillVisibleChanged, Image1, &QWidget::setVisible);
   connect(&editor_, &FrameListEditor::animationHideRequested, this, [this] {
     if (hooks.hideAnimation) hooks.hideAnimation();
@@ -170,6 +184,7 @@ void FormGif::buildControls() {
   StringGrid1->setGeometry(8, 70, 322, 198);
   StringGrid1->setModel(&editor_.model());
   StringGrid1->setSelectionModel(&editor_.selection());
+  StringGrid1->setItemDelegate(new FixedColumnDelegate(StringGrid1));
   StringGrid1->horizontalHeader()->hide();
   StringGrid1->verticalHeader()->hide();
   StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -407,6 +422,8 @@ void FormGif::syncEdits() {
   put(EditHeight, editor_.heightText());
   put(EditAnzahl, editor_.countText());
 }
+
+void FormGif::showStillPicture(const Bitmap& picture) { showStillPicture(widgets::toQImage(picture)); }
 
 void FormGif::showStillPicture(const QImage& image) {
   if (hooks.showStillPicture) {

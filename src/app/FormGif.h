@@ -145,6 +145,7 @@ private:
   void buildMenu();
   void syncEdits();
   void showStillPicture(const QImage& image);
+  void showStillPicture(const Bitmap& picture);
 
   Prompter& prompter_;
   FrameListEditor editor_;

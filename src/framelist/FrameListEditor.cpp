@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace framora {
 
@@ -21,16 +20,7 @@ const QString FrameListEditor::OpenPictureFilter = QStringLiteral(
     "All (*.gif,*.bmp)|*.gif;*.bmp|Gif  (*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp|"
     "Other pictures (*.png,*.jpg,*.jpeg,*.tif,*.tiff,*.ico)|*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.ico");
 
-QImage loadPictureWithQt(const QString& path) {
-  QImageReader reader(path);
-  reader.setAutoTransform(false);
-  QImage image = reader.read();
-  if (image.isNull())
-    throw FileError(QStringLiteral("Cannot load picture \"%1\": %2").arg(path, reader.errorString()));
-  return image;
-}
-
-QImage loadPicture(const QString& path) {
+Bitmap loadPicture(const QString& path) {
   Picture picture;
   try {
     picture.LoadFromFile(QFile::encodeName(path).toStdString());
@@ -40,29 +30,21 @@ QImage loadPicture(const QString& path) {
     throw FileError(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what())));
   }
   const Bitmap& b = picture.Bitmap();
-  QImage image(b.width(), b.height(), QImage::Format_RGB32);
+  // A GIF's logical screen may be larger than its first image; the rest is white.
+  Bitmap shown(std::max(picture.Width(), b.width()), std::max(picture.Height(), b.height()), 24);
+  if (shown.width() > b.width() || shown.height() > b.height()) std::fill(shown.data().begin(), shown.data().end(), 255);
   for (int y = 0; y < b.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    std::uint8_t* dst = shown.row(y);
     if (b.isPalette()) {
-      for (int x = 0; x < b.width(); ++x) {
+      for (int x = 0; x < b.width(); ++x, dst += 3) {
         const Rgb c = b.pixel(x, y);
-        line[x] = qRgb(c.r, c.g, c.b);
+        dst[0] = c.r, dst[1] = c.g, dst[2] = c.b;
       }
     } else {
-      const std::uint8_t* src = b.row(y);
-      for (int x = 0; x < b.width(); ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
+      std::copy_n(b.row(y), 3 * static_cast<std::size_t>(b.width()), dst);
     }
   }
-  // A GIF's logical screen may be larger than its first image.
-  if (picture.Width() > b.width() || picture.Height() > b.height()) {
-    QImage screen(std::max(picture.Width(), b.width()), std::max(picture.Height(), b.height()), QImage::Format_RGB32);
-    screen.fill(Qt::white);
-    for (int y = 0; y < image.height(); ++y)
-      std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(y)), image.width(),
-                  reinterpret_cast<QRgb*>(screen.scanLine(y)));
-    return screen;
-  }
-  return image;
+  return shown;
 }
 
 FrameListEditor::FrameListEditor(QObject* parent) : QObject(parent), selection_(&model_) {}
@@ -121,7 +103,7 @@ void FrameListEditor::ClearGrid() {
   setCountText({});
   model_.setRowCount(FrameListModel::EmptyRowCount);
   model_.clearCells();
-  emit stillPictureChanged(QImage());
+  emit stillPictureChanged(Bitmap());
   emit animationClearRequested();
   selection_.clear();
 }
@@ -141,8 +123,8 @@ void FrameListEditor::growSizeText(QString& text, int& lastHeld, int value) {
 }
 
 bool FrameListEditor::loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight,
-                                     QImage& shown) {
-  QImage image;
+                                     Bitmap& shown) {
+  Bitmap image;
   try {
     image = loader_(path);
   } catch (const FileError& e) {
@@ -173,12 +155,12 @@ void FrameListEditor::OpenImages(Prompter& prompter, const QString& defaultFolde
   setFolderText(withTrailingSeparator(QDir::toNativeSeparators(QFileInfo(files.first()).path())));
   model_.setRowCount(n);
   int lastWidth = 0, lastHeight = 0;
-  QImage shown;
+  Bitmap shown;
   for (int i = 0; i < n; ++i) {
     model_.setRow(i, {QFileInfo(files.at(i)).fileName(), defaultDelay, QStringLiteral("0")});
     if (!loadAndMeasure(prompter, files.at(i), lastWidth, lastHeight, shown)) break;
   }
-  if (!shown.isNull()) {
+  if (!shown.empty()) {
     emit stillPictureChanged(shown);
     emit stillVisibleChanged(true);
   }
@@ -216,7 +198,7 @@ void FrameListEditor::SpeedButtonDelClick(Prompter& prompter) {
   if (current < 0) return;
   auto [top, bottom] = selectedRange();
   if (top < 0 || bottom <= top) top = bottom = current;
-  emit stillPictureChanged(QImage());
+  emit stillPictureChanged(Bitmap());
   for (int i = top; i <= bottom; ++i) RemoveRow(top);
   setCountText(QString::number(model_.rowCount()));
   RefreshSizeFromFrames(prompter);
@@ -242,13 +224,13 @@ void FrameListEditor::RefreshSizeFromFrames(Prompter& prompter) {
   emit stillVisibleChanged(false);
   const QString folder = withTrailingSeparator(trimBlanks(folder_));
   int lastWidth = 0, lastHeight = 0;
-  QImage shown;
+  Bitmap shown;
   for (int r = 0; r < model_.rowCount(); ++r) {
     const QString name = model_.cell(r, Col::FileColumn);
     if (name.isEmpty()) continue;
     if (!loadAndMeasure(prompter, folder + name, lastWidth, lastHeight, shown)) break;
   }
-  if (!shown.isNull()) emit stillPictureChanged(shown);
+  if (!shown.empty()) emit stillPictureChanged(shown);
 }
 
 void FrameListEditor::SpeedButtonUpClick() {
@@ -267,7 +249,7 @@ void FrameListEditor::SpeedButtonDownClick() {
 
 void FrameListEditor::SpeedButton2Click() {
   ClearGrid();
-  emit stillPictureChanged(QImage());
+  emit stillPictureChanged(Bitmap());
   emit animationClearRequested();
   emit transparentColourReset();
 }

@@ -3,10 +3,10 @@
 // grid (sharing the selection model) and mirrors the four companion texts into its edits:
 // the frame folder (EditPfad), width, height and frame count. What the commands do to the
 // preview is reported by signals; dialogs and messages go through a Prompter.
+#include "codec/Bitmap.h"
 #include "framelist/FrameListModel.h"
 #include "platform/TextFile.h"
 
-#include <QImage>
 #include <QItemSelectionModel>
 #include <QObject>
 
@@ -16,13 +16,12 @@ namespace framora {
 
 class Prompter;
 
-// Loads a picture file; throws (FileError or another std::exception) when it cannot.
-using PictureLoader = std::function<QImage(const QString& path)>;
+// Loads a picture file as 24-bit RGB; throws (FileError or another std::exception) when it cannot.
+using PictureLoader = std::function<Bitmap(const QString& path)>;
 // The default loader: the codec's picture loader (format chosen by the extension, a name
-// without one by the first bytes). Errors carry the file's path and the loader's message.
-QImage loadPicture(const QString& path);
-// Qt's image readers, for formats the codec does not know.
-QImage loadPictureWithQt(const QString& path);
+// without one by the first bytes), a GIF on its logical screen. Errors carry the file's path
+// and the loader's message.
+Bitmap loadPicture(const QString& path);
 
 // What the frame options dialog answered: a delay (0 = keep), a disposal (-1 = keep) and
 // whether the delay goes to all frames.
@@ -46,7 +45,7 @@ public:
   QItemSelectionModel& selection() { return selection_; }
   void setPictureLoader(PictureLoader loader) { loader_ = std::move(loader); }
   // Loads through the current loader; throws like it.
-  QImage picture(const QString& path) const { return loader_(path); }
+  Bitmap picture(const QString& path) const { return loader_(path); }
 
   // The interface language of the editor's messages (0 German, anything else English).
   int language = 1;
@@ -97,8 +96,8 @@ public:
 
 signals:
   void fieldsChanged();
-  // The still view's picture; a null image removes it.
-  void stillPictureChanged(const QImage& image);
+  // The still view's picture; an empty one removes it.
+  void stillPictureChanged(const framora::Bitmap& picture);
   void stillVisibleChanged(bool visible);
   void animationHideRequested();
   void animationClearRequested();
@@ -107,7 +106,7 @@ signals:
 
 private:
   // Loads a picture into `shown` and widens the size edits; false after an error was shown.
-  bool loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight, QImage& shown);
+  bool loadAndMeasure(Prompter& prompter, const QString& path, int& lastWidth, int& lastHeight, Bitmap& shown);
   static void growSizeText(QString& text, int& lastHeld, int value);
 
   FrameListModel model_;

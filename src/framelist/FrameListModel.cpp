@@ -1,6 +1,5 @@
 #include "framelist/FrameListModel.h"
 
-#include <QColor>
 
 #include <algorithm>
 
@@ -20,9 +19,6 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const {
   case Qt::TextAlignmentRole:
     return c == PositionColumn ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
                                : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
-  case Qt::BackgroundRole:
-    if (c == PositionColumn) return QColor(213, 213, 234);
-    return {};
   default:
     return {};
   }

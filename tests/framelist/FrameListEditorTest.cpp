@@ -47,7 +47,8 @@ TEST_F(OpenImagesTest, SizeIsTheLargestWidthAndTheLargestHeight) {
   EXPECT_EQ(editor.widthText(), "100");
   EXPECT_EQ(editor.heightText(), "120");
   ASSERT_FALSE(pictures.isEmpty());
-  EXPECT_EQ(pictures.last().at(0).value<QImage>().size(), QSize(60, 60)) << "the last picture is shown";
+  const Bitmap last = pictures.last().at(0).value<Bitmap>();
+  EXPECT_EQ(QSize(last.width(), last.height()), QSize(60, 60)) << "the last picture is shown";
   EXPECT_EQ(prompter.filters.last(),
             "All (*.gif *.bmp);;Gif (*.gif);;Bitmaps (*.bmp);;"
             "Other pictures (*.png *.jpg *.jpeg *.tif *.tiff *.ico)");
@@ -69,7 +70,7 @@ TEST_F(OpenImagesTest, APictureThatDoesNotLoadStopsTheOpeningThere) {
 
 TEST_F(OpenImagesTest, PictureLoaderCanBeReplaced) {
   editor.setPictureLoader([](const QString& p) {
-    return QImage(p.endsWith("a.bmp") ? 7 : 3, 9, QImage::Format_RGB32);
+    return Bitmap(p.endsWith("a.bmp") ? 7 : 3, 9, 24);
   });
   prompter.openAnswers.enqueue({path("a.bmp"), path("b.bmp")});  // no files needed
   editor.OpenImages(prompter, QString(), "500");
@@ -250,9 +251,9 @@ TEST_F(OpenImagesTest, PicturesComeThroughTheCodecsLoader) {
   indexed.fill(1);
   ASSERT_TRUE(indexed.save(path("i.bmp"), "BMP"));
 
-  const QImage shown = loadPicture(path("i.bmp"));
-  EXPECT_EQ(shown.pixel(2, 3), qRgb(250, 128, 7));
-  EXPECT_EQ(loadPicture(path("p.png")).pixel(0, 0), qRgb(10, 200, 30));
+  const Bitmap shown = loadPicture(path("i.bmp"));
+  EXPECT_EQ(shown.pixel(2, 3), (Rgb{250, 128, 7}));
+  EXPECT_EQ(loadPicture(path("p.png")).pixel(0, 0), (Rgb{10, 200, 30}));
 
   openFiles({"p.png", "j.jpg", "i.bmp"});
   EXPECT_EQ(editor.widthText(), "33");
