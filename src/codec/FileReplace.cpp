@@ -23,8 +23,7 @@ using Kind = CodecFileError::Kind;
 std::string ErrnoText(int error = errno) { return std::strerror(error); }
 
 [[noreturn]] void Fail(Kind kind, const std::string& path, const std::string& why) {
-  const char* text = kind == Kind::Create ? "Datei kann nicht erstellt werden: " : "Datei kann nicht geschrieben werden: ";
-  throw CodecFileError(kind, path, why, text + path + " (" + (kind == Kind::NotRegular ? "keine reguläre Datei" : why) + ")");
+  throw CodecFileError(kind, path, why);
 }
 
 std::string DirOf(const std::string& p) {

@@ -15,27 +15,7 @@ namespace {
 using Kind = CodecFileError::Kind;
 
 [[noreturn]] void Fail(Kind kind, const std::string& path, const std::string& reason, const InputRules& rules) {
-  std::string text;
-  if (rules.english) {
-    switch (kind) {
-    case Kind::Open: text = "Cannot open file \"" + path + "\""; break;
-    case Kind::NotRegular: text = "Cannot read \"" + path + "\": not a regular file"; break;
-    case Kind::TooLarge:
-      text = "Cannot read file \"" + path + "\": larger than " + std::to_string(rules.maxBytes) + " bytes";
-      break;
-    default: text = "Cannot read file \"" + path + "\""; break;
-    }
-  } else {
-    switch (kind) {
-    case Kind::Open: text = "Datei kann nicht geöffnet werden: " + path; break;
-    case Kind::NotRegular: text = "Datei kann nicht gelesen werden: " + path + " (keine reguläre Datei)"; break;
-    case Kind::TooLarge:
-      text = "Datei kann nicht gelesen werden: " + path + " (größer als " + std::to_string(rules.maxBytes) + " Bytes)";
-      break;
-    default: text = "Datei kann nicht gelesen werden: " + path; break;
-    }
-  }
-  throw CodecFileError(kind, path, reason, text);
+  throw CodecFileError(kind, path, reason, rules.english);
 }
 
 struct Fd {
